@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QUrl>
+#include <QtGlobal>
+
+#include <optional>
+
+namespace Larkspan {
+
+// The shell's two services on a Linux desktop, with the signatures of the
+// Platform seam: opening a file argument with the desktop's default handler,
+// and starting a program.
+//
+// Opening goes through QDesktopServices::openUrl, which on X11 starts
+// xdg-open with exactly one argument, the URL as urlToOpen() encodes it; no
+// shell of ours ever sees the text. The encoded URL
+//  - always begins with its scheme, so with a letter, never with "-": it
+//    cannot be read as an option of the opener;
+//  - consists of printable ASCII only: spaces, control characters, line
+//    breaks and all non-ASCII text are percent-encoded, so it cannot split
+//    into several arguments;
+//  - holds none of $ ` " \ ' either: a shell that reads it again inside
+//    double or single quotes finds nothing to expand, substitute or unquote.
+// Characters that delimit URLs (& ; = ( ) and so on) stay as they are, since
+// encoding them would change the address; they matter only to an opener
+// that runs its argument through a shell unquoted, which xdg-open does not.
+class DesktopShell
+{
+public:
+    // Results of shellExecute, after the shell's convention.
+    static constexpr qintptr handedOver = 42;   // greater than 32: success
+    static constexpr qintptr nothingOpened = 2; // "file not found"
+
+    // The longest single argument the kernel passes to a program, NUL
+    // included (MAX_ARG_STRLEN).
+    static constexpr qsizetype longestArgument = 131072;
+
+    // Whether `file` begins with a URL scheme, "mailto:" or "http:" say: a
+    // letter, then letters, digits, "+", "-" or ".", then ":". A single letter
+    // is a drive ("C:\x"), and "host.name:port" (or "localhost:port") is a
+    // host with its port, not a scheme.
+    static bool hasScheme(const QString &file);
+
+    // The URL that opening `file` hands to the desktop, or nothing when it
+    // cannot become a safe URL. With a scheme, `file` is taken as it stands;
+    // without one it is completed the way QUrl::fromUserInput completes a bare
+    // web address ("www.example.org" → http://www.example.org, an absolute
+    // path → file://...), and only web, ftp and file URLs result from that.
+    static std::optional<QUrl> urlToOpen(const QString &file);
+
+    // The bytes the opener receives as its one argument for `url`.
+    static QByteArray encodedArgument(const QUrl &url);
+
+    // Opens `file` with the desktop's default handler. Owner, operation,
+    // directory and show command mean nothing on Linux and are ignored;
+    // parameters are never passed on. Returns handedOver when the opener
+    // was started, nothingOpened otherwise; whatever the opener then does is
+    // not seen.
+    static qintptr shellExecute(qintptr owner, const std::optional<QString> &operation,
+                                const QString &file, const std::optional<QString> &parameters,
+                                const QString &directory, int showCommand);
+
+    // Starts the executable at the absolute `path`, with no arguments,
+    // without a shell and without waiting. A path that is not absolute
+    // (such as a Windows path) or holds a NUL is not started and nothing is
+    // looked up on PATH. The window style means nothing on X11. Returns the
+    // process id, or nothing when the program cannot be started.
+    static std::optional<qint64> startProgram(const QString &path, int windowStyle);
+};
+
+} // namespace Larkspan

@@ -1,0 +1,209 @@
+#include "main_window/Form1.h"
+
+#include "store/RecordCursor.h"
+#include "store/Schema.h"
+#include "window/HiddenTextField.h"
+#include "window/ListEvents.h"
+#include "window/Twips.h"
+#include "window/WindowServices.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QScreen>
+#include <QSignalBlocker>
+
+using namespace Qt::StringLiterals;
+
+namespace Larkspan {
+
+namespace {
+
+const QColor peach(255, 224, 192);
+const QColor headingBlue(0, 0, 192);
+
+QFont msSansSerif(qreal points, bool bold)
+{
+    QFont font(u"MS Sans Serif"_s);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void paintBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Base, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+Form1::Form1()
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(u"Larkspan"_s);
+    setWindowIcon(QIcon(u":/larkspan.png"_s));
+    // Resizable, but without a maximize button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                   | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+
+    buildControls();
+    buildMenus();
+    connectHandlers();
+
+    resize(Twips::toPixels(8100, this),
+           Twips::toPixels(4425, this) + menuBar()->sizeHint().height());
+
+    // Loading the window opens the cursor on the address book in the
+    // current directory.
+    Data1->open(QDir::current().filePath(QString::fromUtf16(Schema::databaseFileName)));
+}
+
+Form1::~Form1() = default;
+
+void Form1::buildControls()
+{
+    auto *client = new QWidget(this);
+    client->setObjectName(u"client"_s);
+    setCentralWidget(client);
+
+    auto heading = [&](const QString &name, const QString &caption, QRect geometry) {
+        auto *label = new QLabel(caption, client);
+        label->setObjectName(name);
+        label->setTextFormat(Qt::PlainText);
+        label->setGeometry(geometry);
+        label->setFont(msSansSerif(9.75, true));
+        paintBackground(label, peach);
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, headingBlue);
+        label->setPalette(palette);
+        return label;
+    };
+    auto list = [&](const QString &name, QRect geometry) {
+        auto *box = new QListWidget(client);
+        box->setObjectName(name);
+        box->setGeometry(geometry);
+        box->setFont(msSansSerif(8.25, true));
+        box->setSelectionMode(QAbstractItemView::SingleSelection);
+        box->setSortingEnabled(false);
+        box->setUniformItemSizes(true);
+        paintBackground(box, peach);
+        paintBackground(box->viewport(), peach);
+        return box;
+    };
+
+    Label1 = heading(u"Label1"_s, u"          Site Catagory:"_s, Twips::rect(30, 30, 2655, 300, this));
+    lstType = list(u"lstType"_s, Twips::rect(30, 400, 2655, 3960, this));
+    Label2 = heading(u"Label2"_s, u"               The complete web/email address:"_s,
+                     Twips::rect(2760, 30, 5295, 300, this));
+    lstAddress = list(u"lstAddress"_s, Twips::rect(2760, 400, 5295, 1815, this));
+    lstAddress->setToolTip(u"Double Click to Visit"_s);
+    Label3 = heading(u"Label3"_s, u"         Information about the web/email address:"_s,
+                     Twips::rect(2760, 2280, 5295, 300, this));
+
+    About = new QLabel(u"About"_s, client);
+    About->setObjectName(u"About"_s);
+    About->setTextFormat(Qt::PlainText);
+    About->setWordWrap(true);
+    About->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    About->setGeometry(Twips::rect(2760, 2640, 5295, 1720, this));
+    About->setFont(msSansSerif(8.25, true));
+    paintBackground(About, peach);
+
+    setTabOrder(lstType, lstAddress);
+
+    Data1 = new RecordCursor(this);
+    Text1 = new HiddenTextField(u"Text1"_s, u"Text1"_s, client);
+    Text2 = new HiddenTextField(u"Text2"_s, Data1, Field::Type, client);
+    Text3 = new HiddenTextField(u"Text3"_s, Data1, Field::Address, client);
+    Text4 = new HiddenTextField(u"Text4"_s, Data1, Field::About, client);
+}
+
+void Form1::buildMenus()
+{
+    ed = menuBar()->addMenu(u"&Edit"_s);
+    ed->setObjectName(u"ed"_s);
+    const struct {
+        const char16_t *caption;
+        QKeySequence shortcut;
+    } items[] = {
+        {u"Add", QKeySequence(Qt::CTRL | Qt::Key_A)},
+        {u"Delete", QKeySequence(Qt::CTRL | Qt::Key_D)},
+        {u"Modify", QKeySequence(Qt::CTRL | Qt::Key_M)},
+        {u"-", QKeySequence()},
+        {u"Exit", QKeySequence(Qt::CTRL | Qt::Key_E)},
+    };
+    for (int index = 0; index < 5; ++index) {
+        QAction *item = nullptr;
+        if (index == 3) {
+            item = ed->addSeparator();
+        } else {
+            item = ed->addAction(QString::fromUtf16(items[index].caption));
+            item->setShortcut(items[index].shortcut);
+            connect(item, &QAction::triggered, this, [this, index] { mnuedit_Click(index); });
+        }
+        item->setObjectName(u"mnuedit"_s);
+        item->setProperty("index", index);
+        mnuedit << item;
+    }
+
+    mnuAbout = menuBar()->addAction(u"&About"_s);
+    mnuAbout->setObjectName(u"mnuAbout"_s);
+    connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click);
+}
+
+void Form1::connectHandlers()
+{
+    connect(Data1, &RecordCursor::recordLoaded, this, &Form1::showBoundAbout);
+    ListEvents::onSelectionChange(lstType, this, &Form1::lstType_Click);
+    ListEvents::onSelectionChange(lstAddress, this, &Form1::lstAddress_Click);
+    ListEvents::onDoubleClick(lstAddress, this, &Form1::lstAddress_DblClick);
+}
+
+void Form1::showBoundAbout()
+{
+    // The label is bound to the information field of the current record.
+    About->setText(Data1->field(Field::About));
+}
+
+void Form1::Form_Activate()
+{
+    init();
+}
+
+void Form1::init()
+{
+    const QSignalBlocker blocker(lstType);
+    lstType->clear();
+    lstType->addItems(Data1->walkCategories());
+}
+
+void Form1::closeEvent(QCloseEvent *event)
+{
+    // Closing the main window ends the program at once.
+    event->accept();
+    WindowServices::instance().endProgram(0);
+}
+
+void Form1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+} // namespace Larkspan

@@ -1,0 +1,39 @@
+// The main window's browsing handlers: a category click lists its addresses,
+// an address click shows its information, a double click opens the address.
+#include "main_window/Form1.h"
+
+#include "launcher/Module1.h"
+#include "store/RecordCursor.h"
+#include "window/HiddenTextField.h"
+#include "window/ListEvents.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QSignalBlocker>
+
+namespace Larkspan {
+
+void Form1::lstType_Click()
+{
+    // From here on Text1 holds the selected category, which Delete matches.
+    Text1->setText(ListEvents::selectedText(lstType));
+    const QSignalBlocker blocker(lstAddress);
+    lstAddress->clear();
+    lstAddress->addItems(Data1->walkAddressesOf(Text1->text()));
+}
+
+void Form1::lstAddress_Click()
+{
+    // The first record with this address wins, whatever its category; the
+    // cursor stays on it.
+    if (Data1->seekAddress(ListEvents::selectedText(lstAddress)))
+        About->setText(Text4->text());
+}
+
+void Form1::lstAddress_DblClick()
+{
+    Module1::TargetAddress = ListEvents::selectedText(lstAddress);
+    Module1::OpenAddress();
+}
+
+} // namespace Larkspan

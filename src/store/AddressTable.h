@@ -1,0 +1,64 @@
+#pragma once
+
+#include "store/Outcome.h"
+#include "store/Record.h"
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+class QSqlQuery;
+
+namespace Larkspan {
+
+// The table of entries in the address-book file. Every operation answers
+// with its result or the storage engine's message; nothing here decides what
+// a failure means to the user. Each write is one transaction of its own, and
+// comparisons are exact and case-sensitive throughout.
+class AddressTable
+{
+public:
+    AddressTable();
+    ~AddressTable();
+    AddressTable(const AddressTable &) = delete;
+    AddressTable &operator=(const AddressTable &) = delete;
+
+    // Opens the address book at `path`. A missing file is created with an
+    // empty table; a file that exists but is no usable address book is
+    // refused and left exactly as it was.
+    Failure open(const QString &path);
+    bool isOpen() const;
+    void close();
+
+    // The first row after `rowid` in record order (0 for the very first).
+    Outcome<std::optional<Row>> next(qint64 rowid);
+    Outcome<std::optional<Row>> row(qint64 rowid);
+
+    Outcome<qint64> insert(const Record &record);
+    // Writes the fields flagged in `which` (Type, address, About) into `rowid`.
+    Failure update(qint64 rowid, const Record &record, const bool which[3]);
+    Failure remove(qint64 rowid);
+
+    // Each distinct category once, in order of first appearance.
+    Outcome<QStringList> distinctCategories();
+    // The addresses filed under `type`, in record order.
+    Outcome<QStringList> addressesOf(const QString &type);
+    // The first row with this address (and, when given, this category).
+    Outcome<std::optional<Row>> firstWithAddress(const QString &address,
+                                                 const std::optional<QString> &type = {});
+
+    qint64 count();
+
+private:
+    Failure openConnection(const QString &path, bool readOnly);
+    Failure checkUsable();
+    Failure createTable();
+    Outcome<std::optional<Row>> singleRow(QSqlQuery &query);
+
+    QString m_connection;
+    QSqlDatabase m_db;
+};
+
+} // namespace Larkspan

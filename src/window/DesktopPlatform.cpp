@@ -1,0 +1,87 @@
+#include "window/DesktopPlatform.h"
+
+#include "about/LinuxRegistry.h"
+#include "launcher/DesktopShell.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+
+#include <cstdio>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace Larkspan {
+
+DesktopPlatform::DesktopPlatform()
+    : m_registry(std::make_unique<LinuxRegistry>())
+{
+}
+
+DesktopPlatform::~DesktopPlatform() = default;
+
+qintptr DesktopPlatform::shellExecute(qintptr owner, const std::optional<QString> &operation,
+                                      const QString &file,
+                                      const std::optional<QString> &parameters,
+                                      const QString &directory, int showCommand)
+{
+    return DesktopShell::shellExecute(owner, operation, file, parameters, directory, showCommand);
+}
+
+std::optional<qint64> DesktopPlatform::startProgram(const QString &path, int windowStyle)
+{
+    return DesktopShell::startProgram(path, windowStyle);
+}
+
+long DesktopPlatform::regOpenKeyEx(quint32 root, const QString &subKey, quint32 options,
+                                   quint32 samDesired, quint32 *key)
+{
+    return m_registry->regOpenKeyEx(root, subKey, options, samDesired, key);
+}
+
+long DesktopPlatform::regQueryValueEx(quint32 key, const QString &valueName, quint32 *type,
+                                      QByteArray *data, quint32 *dataSize)
+{
+    return m_registry->regQueryValueEx(key, valueName, type, data, dataSize);
+}
+
+long DesktopPlatform::regCloseKey(quint32 key)
+{
+    return m_registry->regCloseKey(key);
+}
+
+std::optional<QString> DesktopPlatform::fileName(const QString &path)
+{
+    if (path.contains(QChar(0)))
+        return std::nullopt;
+    const QFileInfo info(path);
+    if (!info.isFile() || info.isHidden())
+        return QString();
+    return info.fileName();
+}
+
+void DesktopPlatform::messageBox(const QString &text)
+{
+    // Parented to the active window, so that closing the box hands the focus
+    // back to the window the user was in.
+    QPointer<QWidget> active = QApplication::activeWindow();
+    QMessageBox box(QMessageBox::NoIcon, QString::fromUtf16(applicationTitle), text,
+                    QMessageBox::Ok, active);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+    // Without a window manager nobody hands the activation back.
+    if (active && active->isVisible() && !QApplication::activeWindow())
+        QApplication::setActiveWindow(active);
+}
+
+void DesktopPlatform::unhandledFailure(const QString &description)
+{
+    messageBox(description);
+    std::fflush(stdout);
+    std::fflush(stderr);
+    ::_exit(1);
+}
+
+} // namespace Larkspan

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QListWidget>
+
+#include <functional>
+
+namespace Larkspan::ListEvents {
+
+// The text of the list's selected item; the empty string when none is.
+QString selectedText(const QListWidget *list);
+
+// Runs `handler` on every change of the list's selected item, by the mouse
+// or the keyboard (arrows, Home, End, Page Up, Page Down, a first letter).
+// Clearing or filling the list under a QSignalBlocker runs nothing.
+template <typename Receiver>
+void onSelectionChange(QListWidget *list, Receiver *receiver, void (Receiver::*handler)())
+{
+    QObject::connect(list, &QListWidget::itemSelectionChanged, receiver, [list, receiver, handler] {
+        if (!list->selectedItems().isEmpty())
+            (receiver->*handler)();
+    });
+}
+
+// Runs `handler` on a double click with the left button anywhere in the
+// list, on an item or not. The click before it has already selected the item.
+void onDoubleClick(QListWidget *list, std::function<void()> handler);
+
+template <typename Receiver>
+void onDoubleClick(QListWidget *list, Receiver *receiver, void (Receiver::*handler)())
+{
+    onDoubleClick(list, [receiver, handler] { (receiver->*handler)(); });
+}
+
+} // namespace Larkspan::ListEvents

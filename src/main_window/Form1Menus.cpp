@@ -1,7 +1,9 @@
 // The main window's Edit menu: Add, Delete, Modify and Exit.
 #include "main_window/Form1.h"
 
+#include "editor/Form2.h"
 #include "store/RecordCursor.h"
+#include "window/FormInstance.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
 #include "window/WindowServices.h"
@@ -16,6 +18,11 @@ namespace Larkspan {
 void Form1::mnuedit_Click(int index)
 {
     switch (index) {
+    case 0:
+        // Add: the editor reads the mode word when it activates.
+        Text1->setText(u"add"_s);
+        WindowServices::instance().showWindow(FormInstance<Form2>::get());
+        return;
     case 1: {
         // Delete: the first entry with the selected address under the
         // category in Text1, without a question.
@@ -29,6 +36,20 @@ void Form1::mnuedit_Click(int index)
         }
         init();
         WindowServices::instance().giveFocus(lstType);
+        return;
+    }
+    case 2: {
+        // Modify: the mode word goes in first, even when no address is
+        // selected and the command stops right there.
+        Text1->setText(u"mod"_s);
+        const QString address = ListEvents::selectedText(lstAddress);
+        if (address.isEmpty())
+            return;
+        // The first entry with this address, whatever its category; when
+        // none has it the cursor stands at end-of-file and the editor opens
+        // all the same.
+        Data1->seekAddress(address);
+        WindowServices::instance().showWindow(FormInstance<Form2>::get());
         return;
     }
     case 4:

@@ -28,6 +28,13 @@ QString queryMessage(const QSqlQuery &query)
     return engineMessage(query.lastError());
 }
 
+// Texts are never NULL in the table: a null QString would bind as NULL,
+// which no column takes and no comparison matches, so it goes in as "".
+QVariant text(const QString &value)
+{
+    return value.isNull() ? QVariant(QString(u""_s)) : QVariant(value);
+}
+
 } // namespace
 
 AddressTable::AddressTable()
@@ -191,9 +198,9 @@ Outcome<qint64> AddressTable::insert(const Record &record)
 {
     QSqlQuery query(m_db);
     query.prepare(u"INSERT INTO Informaiton (Type, address, About) VALUES (?, ?, ?)"_s);
-    query.addBindValue(record.type);
-    query.addBindValue(record.address);
-    query.addBindValue(record.about);
+    query.addBindValue(text(record.type));
+    query.addBindValue(text(record.address));
+    query.addBindValue(text(record.about));
     if (!query.exec())
         return Outcome<qint64>::failure(queryMessage(query));
     return query.lastInsertId().toLongLong();
@@ -213,11 +220,11 @@ Failure AddressTable::update(qint64 rowid, const Record &record, const bool whic
     QSqlQuery query(m_db);
     query.prepare(u"UPDATE Informaiton SET %1 WHERE rowid = :rowid"_s.arg(assignments.join(u", ")));
     if (which[0])
-        query.bindValue(u":type"_s, record.type);
+        query.bindValue(u":type"_s, text(record.type));
     if (which[1])
-        query.bindValue(u":address"_s, record.address);
+        query.bindValue(u":address"_s, text(record.address));
     if (which[2])
-        query.bindValue(u":about"_s, record.about);
+        query.bindValue(u":about"_s, text(record.about));
     query.bindValue(u":rowid"_s, rowid);
     if (!query.exec())
         return queryMessage(query);
@@ -253,7 +260,7 @@ Outcome<QStringList> AddressTable::addressesOf(const QString &type)
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
     query.prepare(u"SELECT address FROM Informaiton WHERE Type = ? ORDER BY rowid"_s);
-    query.addBindValue(type);
+    query.addBindValue(text(type));
     if (!query.exec())
         return Outcome<QStringList>::failure(queryMessage(query));
     QStringList addresses;
@@ -271,12 +278,12 @@ Outcome<std::optional<Row>> AddressTable::firstWithAddress(const QString &addres
     if (type) {
         query.prepare(u"SELECT rowid, Type, address, About FROM Informaiton"
                       u" WHERE address = ? AND Type = ? ORDER BY rowid LIMIT 1"_s);
-        query.addBindValue(address);
-        query.addBindValue(*type);
+        query.addBindValue(text(address));
+        query.addBindValue(text(*type));
     } else {
         query.prepare(u"SELECT rowid, Type, address, About FROM Informaiton"
                       u" WHERE address = ? ORDER BY rowid LIMIT 1"_s);
-        query.addBindValue(address);
+        query.addBindValue(text(address));
     }
     return singleRow(query);
 }

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "store/Record.h"
+
+#include <QList>
+#include <QString>
+#include <QTemporaryDir>
+
+// A fresh address book for one test case: a temporary directory that holds
+// "Tessmoor.mdb" with the given entries, written and read back through a
+// connection of its own, never through the program's store. While one
+// exists it can be made the current directory, where the main window looks
+// for its file.
+class AddressBookFile
+{
+public:
+    explicit AddressBookFile(const QList<Larkspan::Record> &entries = {});
+    ~AddressBookFile();
+
+    QString directory() const { return m_dir.path(); }
+    QString path() const;
+
+    void append(const QList<Larkspan::Record> &entries);
+    // The table's rows in record order.
+    QList<Larkspan::Record> rows() const;
+
+    // Makes the directory current until this object goes away.
+    void enter();
+
+    // A digest of a file's bytes, to prove a file was left alone.
+    static QByteArray digest(const QString &path);
+
+private:
+    QTemporaryDir m_dir;
+    QString m_previousDirectory;
+};

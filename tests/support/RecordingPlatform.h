@@ -1,0 +1,101 @@
+#pragma once
+
+#include "about/RegistryTable.h"
+#include "window/Platform.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace Larkspan::Testing {
+
+// A Platform for tests: it launches, opens and shows nothing, records every
+// call with all its arguments, and answers as the test has set it up.
+//
+// Constructing one installs it as the platform in force; destroying it
+// uninstalls it. One at a time.
+//
+//  - Every call is also written to `calls` as one line of text, in order,
+//    e.g. `startProgram("/usr/bin/x", 1)`, so a test can check the sequence.
+//  - The registry calls are answered by `registry`, an in-memory table the
+//    test fills; `registry.openHandles()` tells which keys were left open.
+//  - startProgram() gives a new task id, except for the empty path and the
+//    paths in `unstartablePaths`, which cannot be started.
+//  - fileName() answers from `files` (path → answer; nothing stands for a
+//    malformed path), and with "" (no such file) for any other path.
+//  - messageBox() records its text in `messages`, calls `onMessageBox` if
+//    set, and returns at once, as if the user had pressed OK.
+//  - unhandledFailure() records the description and throws Unhandled, which
+//    is no std::exception, so no handler of the program can swallow it.
+class RecordingPlatform : public Platform
+{
+public:
+    struct ShellCall
+    {
+        qintptr owner = 0;
+        std::optional<QString> operation;
+        QString file;
+        std::optional<QString> parameters;
+        QString directory;
+        int showCommand = 0;
+        bool operator==(const ShellCall &) const = default;
+    };
+    struct StartCall
+    {
+        QString path;
+        int windowStyle = 0;
+        bool operator==(const StartCall &) const = default;
+    };
+    struct Unhandled
+    {
+        QString description;
+    };
+
+    RecordingPlatform();
+    ~RecordingPlatform() override;
+    RecordingPlatform(const RecordingPlatform &) = delete;
+    RecordingPlatform &operator=(const RecordingPlatform &) = delete;
+
+    // What was asked of the platform.
+    QStringList calls;
+    QList<ShellCall> shellCalls;
+    QList<StartCall> startCalls;
+    QStringList fileNameQueries;
+    QStringList messages;
+    QStringList unhandledFailures;
+    QList<quint32> closedKeys; // every handle passed to regCloseKey, 0 included
+
+    // How it answers.
+    qintptr shellResult = 42;
+    QStringList unstartablePaths;           // startProgram gives nothing for these
+    std::optional<QString> shellThrows;     // shellExecute throws std::runtime_error
+    std::optional<QString> startThrows;     // startProgram throws std::runtime_error
+    QHash<QString, std::optional<QString>> files;
+    RegistryTable registry;
+    std::function<void(const QString &)> onMessageBox;
+
+    qintptr shellExecute(qintptr owner, const std::optional<QString> &operation,
+                         const QString &file, const std::optional<QString> &parameters,
+                         const QString &directory, int showCommand) override;
+    std::optional<qint64> startProgram(const QString &path, int windowStyle) override;
+    long regOpenKeyEx(quint32 root, const QString &subKey, quint32 options,
+                      quint32 samDesired, quint32 *key) override;
+    long regQueryValueEx(quint32 key, const QString &valueName, quint32 *type,
+                         QByteArray *data, quint32 *dataSize) override;
+    long regCloseKey(quint32 key) override;
+    std::optional<QString> fileName(const QString &path) override;
+    void messageBox(const QString &text) override;
+    [[noreturn]] void unhandledFailure(const QString &description) override;
+
+    // "null" for nothing, the text in double quotes otherwise.
+    static QString describe(const std::optional<QString> &text);
+
+private:
+    qint64 m_nextTaskId = 1000;
+};
+
+} // namespace Larkspan::Testing

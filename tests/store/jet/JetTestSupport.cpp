@@ -38,7 +38,8 @@ QByteArray sha256Of(const QString &path)
 QMap<QString, QByteArray> snapshot(const QString &directory)
 {
     QMap<QString, QByteArray> entries;
-    QDirIterator it(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+    QDirIterator it(directory,
+                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
@@ -101,7 +102,8 @@ QList<std::array<QString, 3>> addressBookRows(const QString &path, QString *erro
         QSqlQuery query(db);
         if (!db.open()) {
             *error = db.lastError().text();
-        } else if (!query.exec(u"SELECT rowid, Type, address, About FROM Informaiton ORDER BY rowid"_s)) {
+        } else if (!query.exec(
+                       u"SELECT rowid, Type, address, About FROM Informaiton ORDER BY rowid"_s)) {
             *error = query.lastError().text();
         } else {
             while (query.next()) {

@@ -16,10 +16,10 @@ namespace JetTestSupport {
 // shared tree is absent.
 QString sharedJetDir();
 
-#define REQUIRE_SHARED_JET_DIR()                                                           \
-    do {                                                                                   \
-        if (JetTestSupport::sharedJetDir().isEmpty())                                      \
-            QSKIP("the shared test data (../shared/testdata/jet) is not in this checkout"); \
+#define REQUIRE_SHARED_JET_DIR()                                                                   \
+    do {                                                                                           \
+        if (JetTestSupport::sharedJetDir().isEmpty())                                              \
+            QSKIP("the shared test data (../shared/testdata/jet) is not in this checkout");        \
     } while (false)
 
 // Copies test file `name` to `directory/as` (writable). False on failure.

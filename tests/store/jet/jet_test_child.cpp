@@ -96,8 +96,8 @@ int main(int argc, char **argv)
             if (stopAt == reached)
                 std::raise(SIGKILL);
         };
-        const std::optional<QString> failure =
-            Larkspan::JetImport::convertInPlace(args[1], args[2], options);
+        const std::optional<QString> failure
+            = Larkspan::JetImport::convertInPlace(args[1], args[2], options);
         std::printf("%s\n", failure ? failure->toUtf8().constData() : "converted");
         return failure ? 1 : 0;
     }

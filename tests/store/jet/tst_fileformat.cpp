@@ -45,21 +45,25 @@ private Q_SLOTS:
         QTest::newRow("jet 3") << jet3 + pages << FileFormat::Jet3;
         QTest::newRow("jet 4") << jet4 + pages << FileFormat::Jet4;
         QTest::newRow("jet 4, header only") << jet4 << FileFormat::Jet4;
-        QTest::newRow("jet, unknown version") << accessHeader("Standard Jet DB", 2) + pages
-                                              << FileFormat::Unknown;
+        QTest::newRow("jet, unknown version")
+            << accessHeader("Standard Jet DB", 2) + pages << FileFormat::Unknown;
         QTest::newRow("ace 2007") << accessHeader("Standard ACE DB", 2) + pages << FileFormat::Ace;
         QTest::newRow("ace 2016") << accessHeader("Standard ACE DB", 5) + pages << FileFormat::Ace;
-        QTest::newRow("jet header cut before the version") << jet4.left(0x14) << FileFormat::Unknown;
+        QTest::newRow("jet header cut before the version")
+            << jet4.left(0x14) << FileFormat::Unknown;
         QTest::newRow("jet header cut in the name") << jet4.left(10) << FileFormat::Unknown;
         QTest::newRow("jet name without the leading bytes")
             << QByteArray("Standard Jet DB\0\0\0\0\0\0", 21) + pages << FileFormat::Unknown;
         QTest::newRow("jet name with a different first byte")
             << QByteArray("\x01") + jet4.mid(1) + pages << FileFormat::Unknown;
-        QTest::newRow("sqlite") << QByteArray("SQLite format 3\0", 16) + pages << FileFormat::SQLite;
-        QTest::newRow("sqlite header only") << QByteArray("SQLite format 3\0", 16) << FileFormat::SQLite;
-        QTest::newRow("sqlite without its NUL") << QByteArray("SQLite format 3") << FileFormat::Unknown;
-        QTest::newRow("sqlite in other case") << QByteArray("sqlite format 3\0", 16) + pages
-                                              << FileFormat::Unknown;
+        QTest::newRow("sqlite") << QByteArray("SQLite format 3\0", 16) + pages
+                                << FileFormat::SQLite;
+        QTest::newRow("sqlite header only")
+            << QByteArray("SQLite format 3\0", 16) << FileFormat::SQLite;
+        QTest::newRow("sqlite without its NUL")
+            << QByteArray("SQLite format 3") << FileFormat::Unknown;
+        QTest::newRow("sqlite in other case")
+            << QByteArray("sqlite format 3\0", 16) + pages << FileFormat::Unknown;
         QTest::newRow("all zeros") << QByteArray(8192, '\0') << FileFormat::Unknown;
         QTest::newRow("text") << QByteArray("Web\thttp://example.org/\n") << FileFormat::Unknown;
     }
@@ -93,7 +97,8 @@ private Q_SLOTS:
         REQUIRE_SHARED_JET_DIR();
         QFETCH(QString, name);
         QFETCH(FileFormat, expected);
-        QCOMPARE(Larkspan::detectFileFormat(JetTestSupport::sharedJetDir() + u'/' + name), expected);
+        QCOMPARE(Larkspan::detectFileFormat(JetTestSupport::sharedJetDir() + u'/' + name),
+                 expected);
     }
 
     void detectsWhatIsNoFile()

@@ -19,7 +19,8 @@ const QString child = QStringLiteral(LARKSPAN_JET_CHILD);
 const QString bookName = u"Tessmoor.mdb"_s;
 const QString memoFile = u"Tessmoor_jet4_v2000_memo.mdb"_s;
 
-struct ChildResult {
+struct ChildResult
+{
     bool killed = false;
     int exitCode = -1;
     QString output;
@@ -70,7 +71,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("step");
         QTest::addColumn<bool>("switched"); // the new file is in place
-        QTest::addColumn<bool>("kept");     // the old file has its second name
+        QTest::addColumn<bool>("kept"); // the old file has its second name
         QTest::newRow("table read") << u"TableRead"_s << false << false;
         QTest::newRow("new file half written") << u"TempFileStarted"_s << false << false;
         QTest::newRow("new file written") << u"TempFileWritten"_s << false << false;
@@ -89,7 +90,8 @@ private Q_SLOTS:
         const auto expected = [] {
             QList<std::array<QString, 3>> rows;
             for (const JetTestSupport::Row &row : JetTestSupport::informaitonRows(true))
-                rows.append({row[0].value_or(u""_s), row[1].value_or(u""_s), row[2].value_or(u""_s)});
+                rows.append(
+                    {row[0].value_or(u""_s), row[1].value_or(u""_s), row[2].value_or(u""_s)});
             return rows;
         }();
 
@@ -161,12 +163,13 @@ private Q_SLOTS:
         QVERIFY(JetTestSupport::copyTestFile(memoFile, dir.path(), bookName));
         if (!fileReadable)
             QVERIFY(QFile::setPermissions(dir.filePath(bookName), {}));
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther
-                                                      | QFile::ExeOther));
+        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner
+                                                      | QFile::ReadOther | QFile::ExeOther));
         const QMap<QString, QByteArray> before = JetTestSupport::snapshot(dir.path());
 
         const ChildResult result = convert(dir.path(), {u"--as-nobody"_s});
-        QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(QFile::setPermissions(dir.path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QCOMPARE(result.exitCode, 1);
         QVERIFY2(result.output.contains(expected), qPrintable(result.output));
         QVERIFY2(result.output.endsWith(u"Nothing was changed."_s), qPrintable(result.output));

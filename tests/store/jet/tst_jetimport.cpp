@@ -46,26 +46,32 @@ bool writeFile(const QString &path, const QByteArray &bytes, QFile::Permissions 
 // A stand-in for the reader: a shell script.
 QString fakeReader(const QTemporaryDir &tools, const QByteArray &script)
 {
-    const QString path = tools.filePath(u"reader-%1.sh"_s.arg(QUuid::createUuid().toString(QUuid::Id128)));
+    const QString path
+        = tools.filePath(u"reader-%1.sh"_s.arg(QUuid::createUuid().toString(QUuid::Id128)));
     writeFile(path, "#!/bin/sh\n" + script + '\n',
               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     return path;
 }
 
 // A stand-in for the reader that answers with a table of our making.
-QString fakeReaderAnswering(const QTemporaryDir &tools, const std::vector<TableStreamWriter::Column> &columns,
+QString fakeReaderAnswering(const QTemporaryDir &tools,
+                            const std::vector<TableStreamWriter::Column> &columns,
                             const std::vector<std::vector<TableStreamWriter::Value>> &rows)
 {
     TableStreamWriter writer(columns);
     for (const auto &row : rows)
         writer.addRow(row);
     const std::string &stream = writer.finish();
-    const QString streamPath = tools.filePath(u"stream-%1"_s.arg(QUuid::createUuid().toString(QUuid::Id128)));
+    const QString streamPath
+        = tools.filePath(u"stream-%1"_s.arg(QUuid::createUuid().toString(QUuid::Id128)));
     writeFile(streamPath, QByteArray(stream.data(), qsizetype(stream.size())));
     return fakeReader(tools, "exec cat '" + QFile::encodeName(streamPath) + "'");
 }
 
-TableStreamWriter::Value text(const char *utf8) { return {ValueKind::Text, utf8}; }
+TableStreamWriter::Value text(const char *utf8)
+{
+    return {ValueKind::Text, utf8};
+}
 
 } // namespace
 
@@ -81,8 +87,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QList<Row>>("expected");
-        QTest::newRow("memo") << u"Tessmoor_jet4_v2000_memo.mdb"_s << JetTestSupport::informaitonRows(true);
-        QTest::newRow("text") << u"Tessmoor_jet4_v2000_text.mdb"_s << JetTestSupport::informaitonRows(false);
+        QTest::newRow("memo") << u"Tessmoor_jet4_v2000_memo.mdb"_s
+                              << JetTestSupport::informaitonRows(true);
+        QTest::newRow("text") << u"Tessmoor_jet4_v2000_text.mdb"_s
+                              << JetTestSupport::informaitonRows(false);
         QTest::newRow("emoji") << u"Tessmoor_jet4_emoji.mdb"_s << JetTestSupport::emojiRows();
     }
 
@@ -146,12 +154,14 @@ private Q_SLOTS:
             QSqlQuery query(db);
             QVERIFY(query.exec(u"PRAGMA table_info(Informaiton)"_s));
             while (query.next()) {
-                columns.append(u"%1 %2 %3 %4"_s.arg(query.value(1).toString(), query.value(2).toString(),
-                                                    query.value(3).toString(), query.value(4).toString()));
+                columns.append(
+                    u"%1 %2 %3 %4"_s.arg(query.value(1).toString(), query.value(2).toString(),
+                                         query.value(3).toString(), query.value(4).toString()));
             }
         }
         QSqlDatabase::removeDatabase(u"layout"_s);
-        QCOMPARE(columns, QStringList({u"Type TEXT 1 ''"_s, u"address TEXT 1 ''"_s, u"About TEXT 1 ''"_s}));
+        QCOMPARE(columns,
+                 QStringList({u"Type TEXT 1 ''"_s, u"address TEXT 1 ''"_s, u"About TEXT 1 ''"_s}));
     }
 
     // Every refusal names the file, says that nothing changed, and leaves
@@ -159,17 +169,21 @@ private Q_SLOTS:
     void refusesAndChangesNothing_data()
     {
         QTest::addColumn<QString>("sharedFile"); // copied as Tessmoor.mdb, unless empty
-        QTest::addColumn<QByteArray>("bytes");   // else these bytes are
-        QTest::addColumn<QString>("expected");   // a part of the message
+        QTest::addColumn<QByteArray>("bytes"); // else these bytes are
+        QTest::addColumn<QString>("expected"); // a part of the message
 
-        QTest::newRow("jet 4 without an address table") << u"emptyJet4.mdb"_s << QByteArray() << u"no address table"_s;
-        QTest::newRow("jet 3 without an address table") << u"delTestV1997.mdb"_s << QByteArray() << u"no address table"_s;
-        QTest::newRow("jet header and garbage") << u"head+garbage"_s << QByteArray() << u"damaged"_s;
+        QTest::newRow("jet 4 without an address table")
+            << u"emptyJet4.mdb"_s << QByteArray() << u"no address table"_s;
+        QTest::newRow("jet 3 without an address table")
+            << u"delTestV1997.mdb"_s << QByteArray() << u"no address table"_s;
+        QTest::newRow("jet header and garbage")
+            << u"head+garbage"_s << QByteArray() << u"damaged"_s;
         QTest::newRow("cut in half") << u"half"_s << QByteArray() << u"damaged"_s;
         QTest::newRow("truncated header") << u"head"_s << QByteArray() << u"damaged"_s;
         QTest::newRow("ace header") << u"ace"_s << QByteArray() << u"ACE"_s;
         QTest::newRow("empty file") << QString() << QByteArray() << u"damaged"_s;
-        QTest::newRow("folder named like the file") << u"<dir>"_s << QByteArray() << u"not a file"_s;
+        QTest::newRow("folder named like the file")
+            << u"<dir>"_s << QByteArray() << u"not a file"_s;
         QTest::newRow("missing") << u"<none>"_s << QByteArray() << u"does not exist"_s;
     }
 
@@ -221,15 +235,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("hangs") << fakeReader(m_tools, "exec sleep 60") << 300 << u"stopped after"_s;
-        QTest::newRow("crashes") << fakeReader(m_tools, "kill -SEGV $$") << 30'000 << u"stopped unexpectedly"_s;
-        QTest::newRow("reports damage") << fakeReader(m_tools, "echo 'page 7 lies beyond the end' >&2; exit 1")
-                                        << 30'000 << u"page 7 lies beyond the end"_s;
-        QTest::newRow("answers garbage") << fakeReader(m_tools, "echo hello") << 30'000 << u"unusable answer"_s;
-        QTest::newRow("answers nothing") << fakeReader(m_tools, "exit 0") << 30'000 << u"unusable answer"_s;
-        QTest::newRow("is missing") << m_tools.filePath(u"no-such-reader"_s) << 30'000 << u"could not be started"_s;
-        QTest::newRow("table lacks About")
-            << fakeReaderAnswering(m_tools, {{"Type", 10}, {"address", 10}}, {{text("Web"), text("x")}})
-            << 30'000 << u"no column \"About\""_s;
+        QTest::newRow("crashes") << fakeReader(m_tools, "kill -SEGV $$") << 30'000
+                                 << u"stopped unexpectedly"_s;
+        QTest::newRow("reports damage")
+            << fakeReader(m_tools, "echo 'page 7 lies beyond the end' >&2; exit 1") << 30'000
+            << u"page 7 lies beyond the end"_s;
+        QTest::newRow("answers garbage")
+            << fakeReader(m_tools, "echo hello") << 30'000 << u"unusable answer"_s;
+        QTest::newRow("answers nothing")
+            << fakeReader(m_tools, "exit 0") << 30'000 << u"unusable answer"_s;
+        QTest::newRow("is missing")
+            << m_tools.filePath(u"no-such-reader"_s) << 30'000 << u"could not be started"_s;
+        QTest::newRow("table lacks About") << fakeReaderAnswering(
+            m_tools, {{"Type", 10}, {"address", 10}}, {{text("Web"), text("x")}})
+                                           << 30'000 << u"no column \"About\""_s;
         QTest::newRow("binary About")
             << fakeReaderAnswering(m_tools, {{"Type", 10}, {"address", 10}, {"About", 11}},
                                    {{text("Web"), text("x"), {ValueKind::Binary, "\x01\x02"}}})
@@ -243,14 +262,16 @@ private Q_SLOTS:
         QFETCH(int, timeoutMs);
         QFETCH(QString, expected);
         QTemporaryDir dir;
-        QVERIFY(JetTestSupport::copyTestFile(u"Tessmoor_jet4_v2000_memo.mdb"_s, dir.path(), bookName));
+        QVERIFY(
+            JetTestSupport::copyTestFile(u"Tessmoor_jet4_v2000_memo.mdb"_s, dir.path(), bookName));
         const QMap<QString, QByteArray> before = JetTestSupport::snapshot(dir.path());
 
         QElapsedTimer clock;
         clock.start();
         JetImport::Options options;
         options.readerTimeoutMs = timeoutMs;
-        const std::optional<QString> message = JetImport::convertInPlace(dir.filePath(bookName), readerPath, options);
+        const std::optional<QString> message
+            = JetImport::convertInPlace(dir.filePath(bookName), readerPath, options);
         QVERIFY(clock.elapsed() < 15'000);
         QVERIFY(message);
         QVERIFY2(message->contains(expected), qPrintable(*message));
@@ -270,8 +291,8 @@ private Q_SLOTS:
              {text("2"), {ValueKind::Null, {}}, text("E-mail"), {ValueKind::Null, {}}}});
         QCOMPARE(JetImport::convertInPlace(dir.filePath(bookName), answering), std::nullopt);
         QString error;
-        const QList<std::array<QString, 3>> expected = {{u"Web"_s, u"a.example"_s, u"first"_s},
-                                                        {u"E-mail"_s, u""_s, u""_s}};
+        const QList<std::array<QString, 3>> expected
+            = {{u"Web"_s, u"a.example"_s, u"first"_s}, {u"E-mail"_s, u""_s, u""_s}};
         QCOMPARE(JetTestSupport::addressBookRows(dir.filePath(bookName), &error), expected);
     }
 };

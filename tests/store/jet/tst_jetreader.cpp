@@ -34,8 +34,9 @@ QList<QList<std::optional<QString>>> columns(const ReaderOutput &output, const Q
         QList<std::optional<QString>> values;
         for (const QString &name : names) {
             const ReaderOutput::Value &value = row[output.columnNames.indexOf(name)];
-            values.append(value.kind == ValueKind::Null ? std::nullopt
-                                                        : std::optional(QString::fromUtf8(value.bytes)));
+            values.append(value.kind == ValueKind::Null
+                              ? std::nullopt
+                              : std::optional(QString::fromUtf8(value.bytes)));
         }
         rows.append(values);
     }
@@ -50,10 +51,10 @@ QByteArray sharedBytes(const QString &file)
 
 } // namespace
 
-#define READ_OK(variable, call)                                                              \
-    const auto variable##Result = (call);                                                    \
-    if (const auto *error = std::get_if<ReaderError>(&variable##Result))                     \
-        QFAIL(qPrintable(u"the reader failed: "_s + error->detail));                         \
+#define READ_OK(variable, call)                                                                    \
+    const auto variable##Result = (call);                                                          \
+    if (const auto *error = std::get_if<ReaderError>(&variable##Result))                           \
+        QFAIL(qPrintable(u"the reader failed: "_s + error->detail));                               \
     const ReaderOutput &variable = std::get<ReaderOutput>(variable##Result)
 
 class TestJetReader : public QObject
@@ -67,8 +68,10 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("file");
         QTest::addColumn<QList<Row>>("expected");
-        QTest::newRow("memo") << u"Tessmoor_jet4_v2000_memo.mdb"_s << JetTestSupport::informaitonRows(true);
-        QTest::newRow("text") << u"Tessmoor_jet4_v2000_text.mdb"_s << JetTestSupport::informaitonRows(false);
+        QTest::newRow("memo") << u"Tessmoor_jet4_v2000_memo.mdb"_s
+                              << JetTestSupport::informaitonRows(true);
+        QTest::newRow("text") << u"Tessmoor_jet4_v2000_text.mdb"_s
+                              << JetTestSupport::informaitonRows(false);
         QTest::newRow("emoji") << u"Tessmoor_jet4_emoji.mdb"_s << JetTestSupport::emojiRows();
     }
 
@@ -84,8 +87,9 @@ private Q_SLOTS:
             for (int c = 0; c < 3; ++c) {
                 const auto &got = rows[i][c];
                 const auto &want = expected[i][size_t(c)];
-                QVERIFY2(got.has_value() == want.has_value(),
-                         qPrintable(u"row %1 column %2: NULL and text mixed up"_s.arg(i + 1).arg(c)));
+                QVERIFY2(
+                    got.has_value() == want.has_value(),
+                    qPrintable(u"row %1 column %2: NULL and text mixed up"_s.arg(i + 1).arg(c)));
                 if (got)
                     QCOMPARE(*got, *want);
             }
@@ -107,23 +111,30 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("expected"); // each row's values joined by '|', NULL as "~"
 
         // One deleted row, skipped.
-        QTest::newRow("deleted row, jet 3") << u"delTestV1997.mdb"_s << u"Table"_s
-                                            << QStringList{u"a"_s, u"b"_s} << QStringList{u"z|y"_s, u"v|u"_s};
-        QTest::newRow("deleted row, jet 4") << u"delTestV2000.mdb"_s << u"Table"_s
-                                            << QStringList{u"a"_s, u"b"_s} << QStringList{u"z|y"_s, u"v|u"_s};
-        const QStringList overflow = {u"row1col1|~"_s, u"row2col1|row2col3"_s, u"~|row3col3"_s,
-                                      u"row4col1|row4col2"_s, u"~|row5col2"_s, u"~|row6col2"_s,
-                                      u"row7col1|~"_s};
+        QTest::newRow("deleted row, jet 3")
+            << u"delTestV1997.mdb"_s << u"Table"_s << QStringList{u"a"_s, u"b"_s}
+            << QStringList{u"z|y"_s, u"v|u"_s};
+        QTest::newRow("deleted row, jet 4")
+            << u"delTestV2000.mdb"_s << u"Table"_s << QStringList{u"a"_s, u"b"_s}
+            << QStringList{u"z|y"_s, u"v|u"_s};
+        const QStringList overflow
+            = {u"row1col1|~"_s, u"row2col1|row2col3"_s, u"~|row3col3"_s, u"row4col1|row4col2"_s,
+               u"~|row5col2"_s, u"~|row6col2"_s,        u"row7col1|~"_s};
         QTest::newRow("jet 3, in place") << u"overflowTestV1997.mdb"_s << u"Table1"_s
                                          << QStringList{u"data1"_s, u"data3"_s} << overflow;
         // Rows 3 and 5 were rewritten to other pages: still in their place.
         QTest::newRow("jet 4, rows moved") << u"overflowTestV2000.mdb"_s << u"Table1"_s
                                            << QStringList{u"data1"_s, u"data3"_s} << overflow;
-        QTest::newRow("compressed unicode") << u"testUnicodeCompV2003.mdb"_s << u"Table"_s
-            << QStringList{u"ID"_s, u"Unicode"_s}
-            << QStringList{u"1|only ascii chars"_s, u"2|ääkkösiä"_s, u"3|Мир"_s,
-                           u"4|ϰαὶ τ\u1f79τ' ἐγὼ Κ\u1f7bϰλωπα"_s, u"5|漢字仮名交じり文"_s,
-                           u"6|3L9\u001d52\u0002_AB(¥\u0005!!V"_s, u"7|ümlaut"_s, u"8|"_s};
+        QTest::newRow("compressed unicode")
+            << u"testUnicodeCompV2003.mdb"_s << u"Table"_s << QStringList{u"ID"_s, u"Unicode"_s}
+            << QStringList{u"1|only ascii chars"_s,
+                           u"2|ääkkösiä"_s,
+                           u"3|Мир"_s,
+                           u"4|ϰαὶ τ\u1f79τ' ἐγὼ Κ\u1f7bϰλωπα"_s,
+                           u"5|漢字仮名交じり文"_s,
+                           u"6|3L9\u001d52\u0002_AB(¥\u0005!!V"_s,
+                           u"7|ümlaut"_s,
+                           u"8|"_s};
     }
 
     void readsOtherTables()
@@ -181,7 +192,8 @@ private Q_SLOTS:
         QCOMPARE(output.columnNames.size(), 74);
         QCOMPARE(output.columnTypes.count(Larkspan::JetReaderFormat::jetMemo), 9);
         const ReaderOutput::Row &row = output.rows.first();
-        const auto value = [&](const QString &name) { return row[output.columnNames.indexOf(name)]; };
+        const auto value
+            = [&](const QString &name) { return row[output.columnNames.indexOf(name)]; };
         const QString author = QString::fromUtf8(value(u"PROJ_PROP_AUTHOR"_s).bytes);
         QVERIFY(author.startsWith(u"Jon Iles this is a a vawesrasoih"_s));
         QVERIFY(author.endsWith(u"lkfslkd jflksjadf as"_s));
@@ -204,7 +216,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("table");
         QTest::newRow("no user tables") << u"emptyJet4.mdb"_s << u"Informaiton"_s;
         QTest::newRow("other tables") << u"delTestV2000.mdb"_s << u"Informaiton"_s;
-        QTest::newRow("a system table is no user table") << u"delTestV1997.mdb"_s << u"MSysObjects"_s;
+        QTest::newRow("a system table is no user table")
+            << u"delTestV1997.mdb"_s << u"MSysObjects"_s;
     }
 
     void reportsAMissingTable()
@@ -233,7 +246,8 @@ private Q_SLOTS:
             cut.close();
             const auto result = readJetTable(reader, path, u"Informaiton"_s, timeoutMs);
             if (const auto *output = std::get_if<ReaderOutput>(&result)) {
-                QVERIFY2(columns(*output, output->columnNames) == columns(complete, complete.columnNames),
+                QVERIFY2(columns(*output, output->columnNames)
+                             == columns(complete, complete.columnNames),
                          qPrintable(u"cut to %1 pages: read with different rows"_s.arg(pages)));
             } else {
                 QVERIFY(!std::get<ReaderError>(result).detail.isEmpty()

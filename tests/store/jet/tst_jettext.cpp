@@ -10,7 +10,10 @@ using namespace Larkspan;
 
 namespace {
 
-std::string_view view(const QByteArray &bytes) { return {bytes.constData(), size_t(bytes.size())}; }
+std::string_view view(const QByteArray &bytes)
+{
+    return {bytes.constData(), size_t(bytes.size())};
+}
 
 QByteArray utf16le(const QString &text)
 {
@@ -37,29 +40,38 @@ private Q_SLOTS:
 
         QTest::newRow("empty") << QByteArray() << u""_s;
         QTest::newRow("plain utf-16") << utf16le(u"Größe"_s) << u"Größe"_s;
-        QTest::newRow("greek, cyrillic, japanese") << utf16le(u"Ελλ Рус 日本"_s) << u"Ελλ Рус 日本"_s;
+        QTest::newRow("greek, cyrillic, japanese")
+            << utf16le(u"Ελλ Рус 日本"_s) << u"Ελλ Рус 日本"_s;
         QTest::newRow("emoji as surrogate pair") << utf16le(u"a😀b"_s) << u"a😀b"_s;
         QTest::newRow("two emoji in a row") << utf16le(u"🎉😀"_s) << u"🎉😀"_s;
         QTest::newRow("odd length") << utf16le(u"ab"_s).left(3) << QString();
-        QTest::newRow("high surrogate at the end") << utf16le(u"a"_s) + QByteArray("\x3d\xd8", 2)
-                                                   << QString();
+        QTest::newRow("high surrogate at the end")
+            << utf16le(u"a"_s) + QByteArray("\x3d\xd8", 2) << QString();
         QTest::newRow("high surrogate before a letter")
             << QByteArray("\x3d\xd8", 2) + utf16le(u"a"_s) << QString();
         QTest::newRow("low surrogate alone") << QByteArray("\x00\xde", 2) << QString();
         QTest::newRow("compressed ascii") << QByteArray("\xff\xfeHello", 7) << u"Hello"_s;
-        QTest::newRow("compressed latin-1") << QByteArray("\xff\xfe\xe4\xe4kk\xf6si\xe4", 10)
-                                            << u"ääkkösiä"_s;
+        QTest::newRow("compressed latin-1")
+            << QByteArray("\xff\xfe\xe4\xe4kk\xf6si\xe4", 10) << u"ääkkösiä"_s;
         QTest::newRow("compressed, nothing after the marker") << QByteArray("\xff\xfe", 2) << u""_s;
         // A NUL switches to two bytes per character and back.
-        QTest::newRow("compressed with a utf-16 run")
-            << QByteArray("\xff\xfe" "ab\x00\x1c\x04\x38\x04\x00" "cd", 12) << u"abМиcd"_s;
+        QTest::newRow("compressed with a utf-16 run") << QByteArray("\xff\xfe"
+                                                                    "ab\x00\x1c\x04\x38\x04\x00"
+                                                                    "cd",
+                                                                    12)
+                                                      << u"abМиcd"_s;
         // (A UTF-16 run never holds a code unit whose low byte is 0.)
-        QTest::newRow("compressed with an emoji run")
-            << QByteArray("\xff\xfe" "x\x00\x3c\xd8\x89\xdf\x00" "y", 10) << u"x🎉y"_s;
-        QTest::newRow("compressed, utf-16 run cut in a character")
-            << QByteArray("\xff\xfe" "a\x00\x1c", 5) << QString();
-        QTest::newRow("FF FE after the start is just text") << utf16le(u"a"_s) + QByteArray("\xff\xfe", 2)
-                                                            << u"a\uFEFF"_s;
+        QTest::newRow("compressed with an emoji run") << QByteArray("\xff\xfe"
+                                                                    "x\x00\x3c\xd8\x89\xdf\x00"
+                                                                    "y",
+                                                                    10)
+                                                      << u"x🎉y"_s;
+        QTest::newRow("compressed, utf-16 run cut in a character") << QByteArray("\xff\xfe"
+                                                                                 "a\x00\x1c",
+                                                                                 5)
+                                                                   << QString();
+        QTest::newRow("FF FE after the start is just text")
+            << utf16le(u"a"_s) + QByteArray("\xff\xfe", 2) << u"a\uFEFF"_s;
     }
 
     void decodesJet4Text()
@@ -79,16 +91,19 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("ascii") << QByteArray("AbC 1") << 1252 << u"AbC 1"_s;
-        QTest::newRow("1252 euro and quotes") << QByteArray("\x80 \x93x\x94 \x9c") << 1252
-                                              << u"€ “x” œ"_s;
+        QTest::newRow("1252 euro and quotes")
+            << QByteArray("\x80 \x93x\x94 \x9c") << 1252 << u"€ “x” œ"_s;
         QTest::newRow("1252 latin-1 range") << QByteArray("\xc4\xe9\xff") << 1252 << u"Äéÿ"_s;
-        QTest::newRow("1252 undefined bytes") << QByteArray("A\x81" "B\x8d\x8f\x90\x9d" "C") << 1252
-                                              << u"A?B????C"_s;
+        QTest::newRow("1252 undefined bytes") << QByteArray("A\x81"
+                                                            "B\x8d\x8f\x90\x9d"
+                                                            "C")
+                                              << 1252 << u"A?B????C"_s;
         QTest::newRow("no code page means 1252") << QByteArray("\x80") << 0 << u"€"_s;
         QTest::newRow("1251 cyrillic") << QByteArray("\xcc\xe8\xf0") << 1251 << u"Мир"_s;
         QTest::newRow("1253 greek") << QByteArray("\xc5\xeb\xeb") << 1253 << u"Ελλ"_s;
         QTest::newRow("932 japanese") << QByteArray("\x93\xfa\x96\x7b") << 932 << u"日本"_s;
-        QTest::newRow("932 cut inside a character") << QByteArray("\x93\xfa\x96") << 932 << QString();
+        QTest::newRow("932 cut inside a character")
+            << QByteArray("\x93\xfa\x96") << 932 << QString();
         QTest::newRow("unknown code page") << QByteArray("x") << 99999 << QString();
     }
 
@@ -97,7 +112,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(int, codePage);
         QFETCH(QString, expected);
-        const std::optional<std::string> decoded = JetText::fromCodePage(view(bytes), unsigned(codePage));
+        const std::optional<std::string> decoded
+            = JetText::fromCodePage(view(bytes), unsigned(codePage));
         QCOMPARE(decoded.has_value(), !expected.isNull());
         if (decoded)
             QCOMPARE(QString::fromStdString(*decoded), expected);

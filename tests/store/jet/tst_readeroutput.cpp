@@ -10,12 +10,16 @@ using JetReaderFormat::ValueKind;
 
 namespace {
 
-QByteArray toBytes(const std::string &s) { return QByteArray(s.data(), qsizetype(s.size())); }
+QByteArray toBytes(const std::string &s)
+{
+    return QByteArray(s.data(), qsizetype(s.size()));
+}
 
 // Two columns, three rows: text, NULL, empty text and binary.
 QByteArray sampleStream()
 {
-    TableStreamWriter writer({{"Type", JetReaderFormat::jetText}, {"About", JetReaderFormat::jetMemo}});
+    TableStreamWriter writer(
+        {{"Type", JetReaderFormat::jetText}, {"About", JetReaderFormat::jetMemo}});
     writer.addRow({{ValueKind::Text, "Web"}, {ValueKind::Null, {}}});
     writer.addRow({{ValueKind::Text, ""}, {ValueKind::Text, "Grüße 😀\r\n"}});
     writer.addRow({{ValueKind::Text, "x"}, {ValueKind::Binary, std::string("\0\xff", 2)}});
@@ -35,7 +39,8 @@ private Q_SLOTS:
         const std::optional<ReaderOutput> output = ReaderOutput::parse(sampleStream(), &error);
         QVERIFY2(output, qPrintable(error));
         QCOMPARE(output->columnNames, QStringList({u"Type"_s, u"About"_s}));
-        QCOMPARE(output->columnTypes, QList<quint8>({JetReaderFormat::jetText, JetReaderFormat::jetMemo}));
+        QCOMPARE(output->columnTypes,
+                 QList<quint8>({JetReaderFormat::jetText, JetReaderFormat::jetMemo}));
         QCOMPARE(output->rows.size(), 3);
         QCOMPARE(output->rows[0][1].kind, ValueKind::Null);
         QCOMPARE(output->rows[1][0].kind, ValueKind::Text);
@@ -49,7 +54,8 @@ private Q_SLOTS:
     {
         TableStreamWriter writer({{"a", JetReaderFormat::jetText}});
         QString error;
-        const std::optional<ReaderOutput> output = ReaderOutput::parse(toBytes(writer.finish()), &error);
+        const std::optional<ReaderOutput> output
+            = ReaderOutput::parse(toBytes(writer.finish()), &error);
         QVERIFY2(output, qPrintable(error));
         QVERIFY(output->rows.isEmpty());
     }

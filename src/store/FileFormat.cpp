@@ -36,9 +36,7 @@ bool startsWithAccessName(const unsigned char *bytes, const char (&name)[16])
 FileFormat detectFileFormat(const QString &path)
 {
     const QByteArray encoded = QFile::encodeName(path);
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::stat(encoded.constData(), &info) != 0)
         return errno == ENOENT || errno == ENOTDIR ? FileFormat::Missing : FileFormat::Unreadable;
     if (!S_ISREG(info.st_mode))

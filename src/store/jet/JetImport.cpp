@@ -153,9 +153,7 @@ std::variant<KeptName, QString> keepOldFile(const QString &path, const LockedFil
             return KeptName{candidate, true};
         if (errno != EEXIST)
             return errnoText(errno);
-        struct stat info
-        {
-        };
+        struct stat info = {};
         if (::stat(to.constData(), &info) == 0 && info.st_dev == old.device()
             && info.st_ino == old.inode())
             return KeptName{candidate, false};

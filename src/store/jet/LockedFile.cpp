@@ -27,9 +27,7 @@ std::optional<QString> LockedFile::lock(const QString &path, int timeoutMs)
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (m_fd < 0)
         return QString::fromLocal8Bit(std::strerror(errno));
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::fstat(m_fd, &info) != 0)
         return QString::fromLocal8Bit(std::strerror(errno));
     m_device = info.st_dev;
@@ -49,9 +47,7 @@ std::optional<QString> LockedFile::lock(const QString &path, int timeoutMs)
 
 bool LockedFile::isStillAt(const QString &path) const
 {
-    struct stat info
-    {
-    };
+    struct stat info = {};
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 && info.st_dev == m_device
            && info.st_ino == m_inode;
 }

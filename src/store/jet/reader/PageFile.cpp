@@ -23,9 +23,7 @@ bool PageFile::open(const std::string &path, unsigned pageSize, unsigned rowCoun
         *error = "cannot open the file: " + std::string(std::strerror(errno));
         return false;
     }
-    struct stat info
-    {
-    };
+    struct stat info = {};
     if (::fstat(m_fd, &info) != 0) {
         *error = "cannot examine the file: " + std::string(std::strerror(errno));
         return false;

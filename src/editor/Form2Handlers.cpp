@@ -1,0 +1,143 @@
+// The entry editor's handlers: activation, OK, Add New and the input check.
+#include "editor/Form2.h"
+
+#include "main_window/Form1.h"
+#include "store/RecordCursor.h"
+#include "window/FormInstance.h"
+#include "window/HiddenTextField.h"
+#include "window/Platform.h"
+#include "window/WindowServices.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+using namespace Qt::StringLiterals;
+
+namespace Larkspan {
+
+namespace {
+
+// The editor adds when the main window holds exactly this word; anything
+// else there ("mod", or a category the user clicked meanwhile) modifies.
+bool addMode(const Form1 *main)
+{
+    return main->Text1->text() == u"add"_s;
+}
+
+} // namespace
+
+void Form2::Form_Activate()
+{
+    Form1 *main = FormInstance<Form1>::get();
+
+    Combo1->clear();
+    for (int i = 0; i < main->lstType->count(); ++i)
+        Combo1->addItem(main->lstType->item(i)->text());
+
+    // The mode is read afresh on every activation, and the fields with it.
+    if (addMode(main)) {
+        Command2->setVisible(true);
+        clearForNextEntry();
+    } else {
+        Command2->setVisible(false);
+        setCategory(main->Text2->text());
+        setAddress(main->Text3->text());
+        setInformation(main->Text4->text());
+    }
+}
+
+void Form2::Command1_Click()
+{
+    if (!inputAccepted(u"Enter proper data as requesterd !!!"_s))
+        return;
+
+    Form1 *main = FormInstance<Form1>::get();
+    if (addMode(main)) {
+        storeNewEntry(main);
+    } else {
+        // The record under the cursor takes the values at the cursor's next
+        // move: the first step of init below.
+        assignEntry(main);
+    }
+
+    main->init();
+    {
+        const QSignalBlocker blocker(main->lstAddress);
+        main->lstAddress->clear();
+    }
+    WindowServices::instance().giveFocus(main->lstType);
+    WindowServices::instance().hideWindow(this);
+}
+
+void Form2::Command2_Click()
+{
+    if (!inputAccepted(u"Enter proper data as requesterd"_s))
+        return;
+
+    // Add New always adds, whatever mode the main window holds.
+    storeNewEntry(FormInstance<Form1>::get());
+    clearForNextEntry();
+}
+
+bool Form2::inputAccepted(const QString &refusal) const
+{
+    if (Text1->text() == u"www."_s || Combo1->currentText().isEmpty()) {
+        platform().messageBox(refusal);
+        return false;
+    }
+    return true;
+}
+
+void Form2::assignEntry(Form1 *main) const
+{
+    main->Text2->setText(Combo1->currentText());
+    main->Text3->setText(Text1->text());
+    main->Text4->setText(information());
+}
+
+void Form2::storeNewEntry(Form1 *main) const
+{
+    main->Data1->AddNew();
+    assignEntry(main);
+    main->Data1->Update();
+}
+
+void Form2::clearForNextEntry()
+{
+    setCategory(QString());
+    setAddress(u"www."_s);
+    setInformation(QString());
+}
+
+void Form2::setCategory(const QString &category)
+{
+    Combo1->setCurrentIndex(-1);
+    Combo1->setEditText(category);
+}
+
+void Form2::setAddress(const QString &address)
+{
+    // The limit holds for typing only: a longer address from the store is
+    // shown whole and may be edited, but not lengthened.
+    Text1->setMaxLength(qMax(addressTypingLimit, static_cast<int>(address.size())));
+    Text1->setText(address);
+}
+
+void Form2::setInformation(const QString &information)
+{
+    m_loadedInformation = information;
+    Text2->setPlainText(information);
+    m_shownInformation = Text2->toPlainText();
+}
+
+QString Form2::information() const
+{
+    const QString shown = Text2->toPlainText();
+    return shown == m_shownInformation ? m_loadedInformation : shown;
+}
+
+} // namespace Larkspan

@@ -1,6 +1,10 @@
 #include "store/AddressTable.h"
 
+#include "store/FileFormat.h"
 #include "store/Schema.h"
+#include "store/jet/JetImport.h"
+
+#include <QCoreApplication>
 
 #include <QAtomicInt>
 #include <QFileInfo>
@@ -35,6 +39,12 @@ QVariant text(const QString &value)
     return value.isNull() ? QVariant(QString(u""_s)) : QVariant(value);
 }
 
+// The converter of old address books ships beside the program.
+QString jetReaderPath()
+{
+    return QCoreApplication::applicationDirPath() + u"/larkspan-jet-reader"_s;
+}
+
 } // namespace
 
 AddressTable::AddressTable()
@@ -54,6 +64,8 @@ bool AddressTable::isOpen() const
 
 void AddressTable::close()
 {
+    for (auto &statement : m_prepared)
+        statement.reset();
     if (m_db.isValid()) {
         m_db.close();
         m_db = QSqlDatabase();
@@ -90,11 +102,28 @@ Failure AddressTable::open(const QString &path)
             close();
             return failure;
         }
+        prepareForSpeed();
         return {};
     }
 
-    // Look before writing anything: a file that is no address book of ours
-    // must come out of this exactly as it went in.
+    // An address book from the older desktop database format is converted
+    // first, keeping the original beside it; any other file that is not
+    // ours is refused. Either way, a file that cannot be used comes out of
+    // this exactly as it went in.
+    switch (detectFileFormat(path)) {
+    case FileFormat::Jet3:
+    case FileFormat::Jet4:
+    case FileFormat::Ace:
+    case FileFormat::NotARegularFile:
+    case FileFormat::Unreadable:
+        if (auto failure = JetImport::convertInPlace(path, jetReaderPath()))
+            return failure;
+        break;
+    case FileFormat::Missing:
+    case FileFormat::SQLite:
+    case FileFormat::Unknown:
+        break;
+    }
     if (auto failure = openConnection(path, true))
         return failure;
     if (auto failure = checkUsable()) {
@@ -103,11 +132,60 @@ Failure AddressTable::open(const QString &path)
     }
     if (auto failure = openConnection(path, false))
         return failure;
-    // The lookup indexes are a help, not a need: a read-only file still opens.
+    prepareForSpeed();
+    return {};
+}
+
+void AddressTable::prepareForSpeed()
+{
+    // A write-ahead log lets a write commit without waiting for the disk
+    // twice; the file stays whole if the machine goes down, losing at most
+    // the last moments. Indexes and the companion tables are a help, not a
+    // need: a file that cannot take them (read-only, say) still opens.
     QSqlQuery query(m_db);
+    query.exec(u"PRAGMA journal_mode=WAL"_s);
+    query.exec(u"PRAGMA synchronous=NORMAL"_s);
+    query.exec(u"PRAGMA cache_size=-%1"_s.arg(Schema::cacheKiB));
     query.exec(QString::fromUtf16(Schema::createTypeIndex));
     query.exec(QString::fromUtf16(Schema::createAddressIndex));
-    return {};
+
+    m_companions = false;
+    if (!m_db.transaction())
+        return;
+    auto exists = [&query](const char16_t *table) {
+        query.prepare(u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"_s);
+        query.addBindValue(QString::fromUtf16(table));
+        const bool found = query.exec() && query.next();
+        query.finish();
+        return found;
+    };
+    const bool haveCategories = exists(Schema::categoryTable);
+    const bool haveAddresses = exists(Schema::addressTable);
+    const bool ok = query.exec(QString::fromUtf16(Schema::createCategoryTable))
+                    && query.exec(QString::fromUtf16(Schema::createCategoryOrderIndex))
+                    && query.exec(QString::fromUtf16(Schema::createAddressTable))
+                    && (haveCategories || query.exec(QString::fromUtf16(Schema::fillCategoryTable)))
+                    && (haveAddresses || query.exec(QString::fromUtf16(Schema::fillAddressTable)))
+                    && query.exec(QString::fromUtf16(Schema::createInsertTrigger))
+                    && query.exec(QString::fromUtf16(Schema::createDeleteTrigger))
+                    && query.exec(QString::fromUtf16(Schema::createUpdateTrigger));
+    if (!ok || !m_db.commit()) {
+        m_db.rollback();
+        return;
+    }
+    m_companions = true;
+}
+
+QSqlQuery &AddressTable::prepared(Statement which, const QString &sql)
+{
+    // Statements asked for again and again are prepared once.
+    auto &slot = m_prepared[static_cast<size_t>(which)];
+    if (!slot) {
+        slot = std::make_unique<QSqlQuery>(m_db);
+        slot->setForwardOnly(true);
+        slot->prepare(sql);
+    }
+    return *slot;
 }
 
 Failure AddressTable::checkUsable()
@@ -165,8 +243,11 @@ Outcome<std::optional<Row>> AddressTable::singleRow(QSqlQuery &query)
     if (!query.exec())
         return Outcome<std::optional<Row>>::failure(queryMessage(query));
     if (!query.next()) {
-        if (query.lastError().isValid())
-            return Outcome<std::optional<Row>>::failure(queryMessage(query));
+        const bool failed = query.lastError().isValid();
+        const QString message = failed ? queryMessage(query) : QString();
+        query.finish();
+        if (failed)
+            return Outcome<std::optional<Row>>::failure(message);
         return std::optional<Row>();
     }
     Row row;
@@ -174,14 +255,31 @@ Outcome<std::optional<Row>> AddressTable::singleRow(QSqlQuery &query)
     row.record.type = query.value(1).toString();
     row.record.address = query.value(2).toString();
     row.record.about = query.value(3).toString();
+    // A statement left open would hold a read lock on the file.
+    query.finish();
     return std::optional<Row>(std::move(row));
+}
+
+Outcome<QStringList> AddressTable::texts(QSqlQuery &query)
+{
+    if (!query.exec())
+        return Outcome<QStringList>::failure(queryMessage(query));
+    QStringList result;
+    while (query.next())
+        result << query.value(0).toString();
+    const bool failed = query.lastError().isValid();
+    const QString message = failed ? queryMessage(query) : QString();
+    query.finish();
+    if (failed)
+        return Outcome<QStringList>::failure(message);
+    return result;
 }
 
 Outcome<std::optional<Row>> AddressTable::next(qint64 rowid)
 {
-    QSqlQuery query(m_db);
-    query.prepare(u"SELECT rowid, Type, address, About FROM Informaiton"
-                  u" WHERE rowid > ? ORDER BY rowid LIMIT 1"_s);
+    QSqlQuery &query = prepared(Statement::Next,
+                                u"SELECT rowid, Type, address, About FROM Informaiton"
+                                u" WHERE rowid > ? ORDER BY rowid LIMIT 1"_s);
     query.addBindValue(rowid);
     return singleRow(query);
 }
@@ -243,48 +341,38 @@ Failure AddressTable::remove(qint64 rowid)
 
 Outcome<QStringList> AddressTable::distinctCategories()
 {
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    if (!query.exec(u"SELECT Type FROM Informaiton GROUP BY Type ORDER BY MIN(rowid)"_s))
-        return Outcome<QStringList>::failure(queryMessage(query));
-    QStringList types;
-    while (query.next())
-        types << query.value(0).toString();
-    if (query.lastError().isValid())
-        return Outcome<QStringList>::failure(queryMessage(query));
-    return types;
+    if (m_companions)
+        return texts(prepared(Statement::Categories,
+                              u"SELECT Type FROM LarkspanCategories ORDER BY firstRow"_s));
+    return texts(prepared(Statement::Categories,
+                          u"SELECT Type FROM Informaiton GROUP BY Type ORDER BY MIN(rowid)"_s));
 }
 
 Outcome<QStringList> AddressTable::addressesOf(const QString &type)
 {
-    QSqlQuery query(m_db);
-    query.setForwardOnly(true);
-    query.prepare(u"SELECT address FROM Informaiton WHERE Type = ? ORDER BY rowid"_s);
+    QSqlQuery &query = prepared(
+        Statement::Addresses,
+        m_companions ? u"SELECT address FROM LarkspanAddresses WHERE Type = ? ORDER BY row"_s
+                     : u"SELECT address FROM Informaiton WHERE Type = ? ORDER BY rowid"_s);
     query.addBindValue(text(type));
-    if (!query.exec())
-        return Outcome<QStringList>::failure(queryMessage(query));
-    QStringList addresses;
-    while (query.next())
-        addresses << query.value(0).toString();
-    if (query.lastError().isValid())
-        return Outcome<QStringList>::failure(queryMessage(query));
-    return addresses;
+    return texts(query);
 }
 
 Outcome<std::optional<Row>> AddressTable::firstWithAddress(const QString &address,
                                                            const std::optional<QString> &type)
 {
-    QSqlQuery query(m_db);
     if (type) {
-        query.prepare(u"SELECT rowid, Type, address, About FROM Informaiton"
-                      u" WHERE address = ? AND Type = ? ORDER BY rowid LIMIT 1"_s);
+        QSqlQuery &query = prepared(Statement::FirstWithAddressAndType,
+                                    u"SELECT rowid, Type, address, About FROM Informaiton"
+                                    u" WHERE address = ? AND Type = ? ORDER BY rowid LIMIT 1"_s);
         query.addBindValue(text(address));
         query.addBindValue(text(*type));
-    } else {
-        query.prepare(u"SELECT rowid, Type, address, About FROM Informaiton"
-                      u" WHERE address = ? ORDER BY rowid LIMIT 1"_s);
-        query.addBindValue(text(address));
+        return singleRow(query);
     }
+    QSqlQuery &query = prepared(Statement::FirstWithAddress,
+                                u"SELECT rowid, Type, address, About FROM Informaiton"
+                                u" WHERE address = ? ORDER BY rowid LIMIT 1"_s);
+    query.addBindValue(text(address));
     return singleRow(query);
 }
 

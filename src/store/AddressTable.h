@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <array>
+#include <memory>
 #include <optional>
 
 class QSqlQuery;
@@ -55,10 +57,17 @@ private:
     Failure openConnection(const QString &path, bool readOnly);
     Failure checkUsable();
     Failure createTable();
+    void prepareForSpeed();
     Outcome<std::optional<Row>> singleRow(QSqlQuery &query);
+    Outcome<QStringList> texts(QSqlQuery &query);
+
+    enum class Statement { Next, Categories, Addresses, FirstWithAddress, FirstWithAddressAndType, Count };
+    QSqlQuery &prepared(Statement which, const QString &sql);
 
     QString m_connection;
     QSqlDatabase m_db;
+    bool m_companions = false;
+    std::array<std::unique_ptr<QSqlQuery>, static_cast<size_t>(Statement::Count)> m_prepared;
 };
 
 } // namespace Larkspan

@@ -10,7 +10,10 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlDriver>
 #include <QVariant>
+
+#include <sqlite3.h>
 
 using namespace Qt::StringLiterals;
 
@@ -66,6 +69,10 @@ void AddressTable::close()
 {
     for (auto &statement : m_prepared)
         statement.reset();
+    for (auto &statement : m_raw) {
+        sqlite3_finalize(statement);
+        statement = nullptr;
+    }
     if (m_db.isValid()) {
         m_db.close();
         m_db = QSqlDatabase();
@@ -260,21 +267,6 @@ Outcome<std::optional<Row>> AddressTable::singleRow(QSqlQuery &query)
     return std::optional<Row>(std::move(row));
 }
 
-Outcome<QStringList> AddressTable::texts(QSqlQuery &query)
-{
-    if (!query.exec())
-        return Outcome<QStringList>::failure(queryMessage(query));
-    QStringList result;
-    while (query.next())
-        result << query.value(0).toString();
-    const bool failed = query.lastError().isValid();
-    const QString message = failed ? queryMessage(query) : QString();
-    query.finish();
-    if (failed)
-        return Outcome<QStringList>::failure(message);
-    return result;
-}
-
 Outcome<std::optional<Row>> AddressTable::next(qint64 rowid)
 {
     QSqlQuery &query = prepared(Statement::Next,
@@ -342,20 +334,51 @@ Failure AddressTable::remove(qint64 rowid)
 Outcome<QStringList> AddressTable::distinctCategories()
 {
     if (m_companions)
-        return texts(prepared(Statement::Categories,
-                              u"SELECT Type FROM LarkspanCategories ORDER BY firstRow"_s));
-    return texts(prepared(Statement::Categories,
-                          u"SELECT Type FROM Informaiton GROUP BY Type ORDER BY MIN(rowid)"_s));
+        return column(Statement::Categories, "SELECT Type FROM LarkspanCategories ORDER BY firstRow");
+    return column(Statement::Categories,
+                  "SELECT Type FROM Informaiton GROUP BY Type ORDER BY MIN(rowid)");
 }
 
 Outcome<QStringList> AddressTable::addressesOf(const QString &type)
 {
-    QSqlQuery &query = prepared(
-        Statement::Addresses,
-        m_companions ? u"SELECT address FROM LarkspanAddresses WHERE Type = ? ORDER BY row"_s
-                     : u"SELECT address FROM Informaiton WHERE Type = ? ORDER BY rowid"_s);
-    query.addBindValue(text(type));
-    return texts(query);
+    return column(Statement::Addresses,
+                  m_companions ? "SELECT address FROM LarkspanAddresses WHERE Type = ?1 ORDER BY row"
+                               : "SELECT address FROM Informaiton WHERE Type = ?1 ORDER BY rowid",
+                  type.toUtf8());
+}
+
+Outcome<QStringList> AddressTable::column(Statement which, const char *sql,
+                                          const std::optional<QByteArray> &parameter)
+{
+    // The lists can hold a hundred thousand texts: they are read straight
+    // from SQLite, on the connection Qt opened, without a QVariant per value.
+    const QVariant handle = m_db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return Outcome<QStringList>::failure(u"the SQLite driver gives no handle"_s);
+    sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
+    sqlite3_stmt *&statement = m_raw[static_cast<size_t>(which)];
+    if (!statement
+        && sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr)
+               != SQLITE_OK) {
+        statement = nullptr;
+        return Outcome<QStringList>::failure(QString::fromUtf8(sqlite3_errmsg(db)));
+    }
+    if (parameter)
+        sqlite3_bind_text(statement, 1, parameter->constData(), int(parameter->size()),
+                          SQLITE_TRANSIENT);
+    QStringList result;
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, 0));
+        result << QString::fromUtf8(text, sqlite3_column_bytes(statement, 0));
+    }
+    const QString message = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
+    // A statement left open would hold a read lock on the file.
+    sqlite3_reset(statement);
+    sqlite3_clear_bindings(statement);
+    if (!message.isNull())
+        return Outcome<QStringList>::failure(message);
+    return result;
 }
 
 Outcome<std::optional<Row>> AddressTable::firstWithAddress(const QString &address,

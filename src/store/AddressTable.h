@@ -3,6 +3,7 @@
 #include "store/Outcome.h"
 #include "store/Record.h"
 
+#include <QByteArray>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -12,6 +13,7 @@
 #include <optional>
 
 class QSqlQuery;
+struct sqlite3_stmt;
 
 namespace Larkspan {
 
@@ -54,20 +56,30 @@ public:
     qint64 count();
 
 private:
+    enum class Statement {
+        Next,
+        Categories,
+        Addresses,
+        FirstWithAddress,
+        FirstWithAddressAndType,
+        Count
+    };
+
     Failure openConnection(const QString &path, bool readOnly);
     Failure checkUsable();
     Failure createTable();
     void prepareForSpeed();
     Outcome<std::optional<Row>> singleRow(QSqlQuery &query);
-    Outcome<QStringList> texts(QSqlQuery &query);
+    Outcome<QStringList> column(Statement which, const char *sql,
+                                const std::optional<QByteArray> &parameter = {});
 
-    enum class Statement { Next, Categories, Addresses, FirstWithAddress, FirstWithAddressAndType, Count };
     QSqlQuery &prepared(Statement which, const QString &sql);
 
     QString m_connection;
     QSqlDatabase m_db;
     bool m_companions = false;
     std::array<std::unique_ptr<QSqlQuery>, static_cast<size_t>(Statement::Count)> m_prepared;
+    std::array<sqlite3_stmt *, static_cast<size_t>(Statement::Count)> m_raw = {};
 };
 
 } // namespace Larkspan

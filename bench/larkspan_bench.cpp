@@ -1,0 +1,346 @@
+// Times every user action of the main window and the editor on address books
+// of 1,000 to 1,000,000 entries, next to the plain SQL statement that computes
+// the same result, and the program's start to its first painted splash frame.
+//
+//   larkspan_bench                 runs everything and prints a Markdown table
+//   larkspan_bench --run N [skew]  one book of N entries (a child process, so
+//                                  that its peak memory is its own)
+//   larkspan_bench --splash        shows the splash once and reports its first paint
+#include "BenchBook.h"
+#include "RecordingPlatform.h"
+
+#include "editor/Form2.h"
+#include "main_window/Form1.h"
+#include "splash/frmSplash1.h"
+#include "store/RecordCursor.h"
+#include "window/FormInstance.h"
+#include "window/HiddenTextField.h"
+#include "window/WindowServices.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QThread>
+#include <QTimer>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QSignalBlocker>
+#include <QSysInfo>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextStream>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <functional>
+
+using namespace Larkspan;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int runs = 21;
+
+qint64 monotonicNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+struct Timing
+{
+    double median = 0;
+    double p95 = 0;
+};
+
+Timing summarise(QList<double> ms)
+{
+    std::sort(ms.begin(), ms.end());
+    Timing t;
+    t.median = ms[ms.size() / 2];
+    t.p95 = ms[std::min<qsizetype>(ms.size() - 1, qsizetype(ms.size() * 0.95))];
+    return t;
+}
+
+Timing measure(const std::function<void()> &setup, const std::function<void()> &action,
+               const std::function<void()> &after = {})
+{
+    QList<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        if (setup)
+            setup();
+        const qint64 start = monotonicNs();
+        action();
+        ms << double(monotonicNs() - start) / 1e6;
+        if (after)
+            after();
+    }
+    return summarise(ms);
+}
+
+// The plain statement, through SQLite itself, every row read.
+class PlainSql
+{
+public:
+    explicit PlainSql(const QString &path)
+    {
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &m_db, SQLITE_OPEN_READONLY, nullptr);
+    }
+    ~PlainSql() { sqlite3_close(m_db); }
+
+    Timing time(const char *sql, const QString &parameter = QString())
+    {
+        const QByteArray bound = parameter.toUtf8();
+        return measure({}, [&] {
+            sqlite3_stmt *stmt = nullptr;
+            sqlite3_prepare_v2(m_db, sql, -1, &stmt, nullptr);
+            if (!parameter.isNull())
+                sqlite3_bind_text(stmt, 1, bound.constData(), int(bound.size()), SQLITE_STATIC);
+            qint64 bytes = 0;
+            while (sqlite3_step(stmt) == SQLITE_ROW)
+                bytes += sqlite3_column_bytes(stmt, 0);
+            sqlite3_finalize(stmt);
+            Q_UNUSED(bytes);
+        });
+    }
+
+private:
+    sqlite3 *m_db = nullptr;
+};
+
+void quietlySelect(QListWidget *list, const QString &text)
+{
+    const QSignalBlocker blocker(list);
+    const auto found = list->findItems(text, Qt::MatchExactly);
+    if (!found.isEmpty())
+        list->setCurrentItem(found.first());
+}
+
+void report(const QString &action, const Timing &t, const std::optional<Timing> &sql = {})
+{
+    QTextStream out(stdout);
+    out << action << '\t' << t.median << '\t' << t.p95 << '\t'
+        << (sql ? QString::number(sql->median) : u"-"_s) << '\n';
+}
+
+qint64 peakResidentKb()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    }
+    return -1;
+}
+
+int runBook(int entries, bool skewed)
+{
+    Testing::RecordingPlatform platform;
+    QTemporaryDir dir;
+    const BenchBook::Shape shape{entries, skewed};
+    const QString path = dir.filePath(u"Tessmoor.mdb"_s);
+    BenchBook::write(path, shape);
+    QDir::setCurrent(dir.path());
+
+    Form1 *form = FormInstance<Form1>::get(); // opens the book (and indexes it)
+    WindowServices::instance().showWindow(form);
+    if (!QTest::qWaitFor([form] { return QApplication::activeWindow() == form; }, 5000))
+        return 1;
+
+    PlainSql sql(path);
+    const QString largest = BenchBook::largestCategory(shape);
+    const QString typical = BenchBook::typicalCategory(shape);
+
+    report(u"activation (category rebuild)"_s, measure({}, [form] { form->Form_Activate(); }),
+           sql.time("SELECT Type FROM Informaiton GROUP BY Type ORDER BY MIN(rowid)"));
+
+    auto clickCategory = [form](const QString &type) {
+        return [form, type] {
+            form->init();
+            quietlySelect(form->lstType, type);
+        };
+    };
+    const char *categorySql = "SELECT address FROM Informaiton WHERE Type = ?1 ORDER BY rowid";
+    report(u"click a typical category"_s,
+           measure(clickCategory(typical), [form] { form->lstType_Click(); }),
+           sql.time(categorySql, typical));
+    report(u"click the largest category"_s,
+           measure(clickCategory(largest), [form] { form->lstType_Click(); }),
+           sql.time(categorySql, largest));
+
+    form->init();
+    quietlySelect(form->lstType, largest);
+    form->lstType_Click();
+    const QString firstAddress = form->lstAddress->item(0)->text();
+    const QString lastAddress = form->lstAddress->item(form->lstAddress->count() - 1)->text();
+    const char *addressSql = "SELECT About FROM Informaiton WHERE address = ?1 ORDER BY rowid LIMIT 1";
+    report(u"click the first address of a category"_s,
+           measure([&] { quietlySelect(form->lstAddress, firstAddress); },
+                   [form] { form->lstAddress_Click(); }),
+           sql.time(addressSql, firstAddress));
+    report(u"click the last address of a category"_s,
+           measure([&] { quietlySelect(form->lstAddress, lastAddress); },
+                   [form] { form->lstAddress_Click(); }),
+           sql.time(addressSql, lastAddress));
+    report(u"double click an address"_s,
+           measure([&] { quietlySelect(form->lstAddress, lastAddress); },
+                   [form] { form->lstAddress_DblClick(); }));
+
+    Form2 *editor = FormInstance<Form2>::get();
+    auto fillEditor = [editor](const QString &type, const QString &address, const QString &about) {
+        editor->Combo1->setEditText(type);
+        editor->Text1->setText(address);
+        editor->Text2->setPlainText(about);
+    };
+    report(u"OK in the editor, add mode"_s,
+           measure([&] {
+               form->Text1->setText(u"add"_s);
+               fillEditor(typical, u"www.added.example.org"_s, u"added"_s);
+           }, [editor] { editor->Command1_Click(); }));
+    report(u"OK in the editor, modify mode"_s,
+           measure([&] {
+               form->Text1->setText(u"mod"_s);
+               form->Data1->seekAddress(lastAddress);
+               fillEditor(largest, lastAddress, u"modified"_s);
+           }, [editor] { editor->Command1_Click(); }));
+
+    // Delete takes an entry away each time; it is put back untimed.
+    QList<Row> removed;
+    report(u"Delete"_s,
+           measure([&] {
+               form->Text1->setText(typical);
+               const QSignalBlocker blocker(form->lstAddress);
+               form->lstAddress->clear();
+               form->lstAddress->addItem(u"www.deleted.example.org"_s);
+               form->lstAddress->setCurrentRow(0);
+               form->Data1->table().insert({typical, u"www.deleted.example.org"_s, u"x"_s});
+           }, [form] { form->mnuedit_Click(1); }));
+
+    QTextStream(stdout) << "peak resident KiB\t" << peakResidentKb() << '\n';
+    WindowServices::instance().reset();
+    return 0;
+}
+
+int runSplash()
+{
+    Testing::RecordingPlatform platform;
+    frmSplash1 *splash = FormInstance<frmSplash1>::get();
+    splash->Timer1->stop();
+    struct FirstPaint : QObject
+    {
+        bool eventFilter(QObject *, QEvent *event) override
+        {
+            if (event->type() == QEvent::Paint && !done) {
+                done = true;
+                std::printf("%lld\n", static_cast<long long>(monotonicNs()));
+                std::fflush(stdout);
+                QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+            }
+            return false;
+        }
+        bool done = false;
+    } firstPaint;
+    splash->Image1->installEventFilter(&firstPaint);
+    WindowServices::instance().showWindow(splash);
+    return QApplication::exec();
+}
+
+struct Line
+{
+    QString action;
+    QString median, p95, sql;
+};
+
+int runAll(const QString &self)
+{
+    QTextStream out(stdout);
+    out << "Machine: " << QSysInfo::prettyProductName() << ", " << QSysInfo::currentCpuArchitecture()
+        << ", " << QThread::idealThreadCount() << " cores\n\n";
+
+    QList<double> splash;
+    for (int i = 0; i < runs; ++i) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        child.setProcessEnvironment(env);
+        const qint64 start = monotonicNs();
+        child.start(self, {u"--splash"_s});
+        child.waitForFinished(20000);
+        const qint64 painted = child.readAllStandardOutput().trimmed().toLongLong();
+        if (painted > start)
+            splash << double(painted - start) / 1e6;
+    }
+    if (!splash.isEmpty()) {
+        const Timing t = summarise(splash);
+        out << "Start to first painted splash frame: median " << QString::number(t.median, 'f', 1)
+            << " ms, p95 " << QString::number(t.p95, 'f', 1) << " ms\n\n";
+    }
+
+    out << "| entries | action | median ms | p95 ms | plain SQL median ms | ratio |\n";
+    out << "|---:|---|---:|---:|---:|---:|\n";
+    const QList<std::pair<int, bool>> books = {{1000, false},   {10000, false},
+                                               {100000, false}, {1000000, false},
+                                               {100000, true},  {1000000, true}};
+    for (const auto &[entries, skewed] : books) {
+        QProcess child;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+        child.setProcessEnvironment(env);
+        QStringList args{u"--run"_s, QString::number(entries)};
+        if (skewed)
+            args << u"skew"_s;
+        child.start(self, args);
+        child.waitForFinished(-1);
+        const QString label = QLocale(QLocale::English).toString(entries) + (skewed ? u" skewed"_s : QString());
+        for (const QByteArray &raw : child.readAllStandardOutput().split('\n')) {
+            const QStringList f = QString::fromUtf8(raw).split(u'\t');
+            if (f.size() == 2) {
+                out << "| " << label << " | peak resident memory | " << f[1].toLongLong() / 1024
+                    << " MiB | | | |\n";
+            } else if (f.size() == 4) {
+                const double median = f[1].toDouble();
+                QString ratio;
+                if (f[3] != u"-")
+                    ratio = QString::number(median / std::max(f[3].toDouble(), 1e-6), 'f', 2);
+                out << "| " << label << " | " << f[0] << " | " << QString::number(median, 'f', 2)
+                    << " | " << QString::number(f[2].toDouble(), 'f', 2) << " | "
+                    << (f[3] == u"-" ? u"-"_s : QString::number(f[3].toDouble(), 'f', 2)) << " | "
+                    << (ratio.isEmpty() ? u"-"_s : ratio) << " |\n";
+            }
+        }
+        out.flush();
+    }
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const QStringList args = [&] {
+        QStringList list;
+        for (int i = 0; i < argc; ++i)
+            list << QString::fromLocal8Bit(argv[i]);
+        return list;
+    }();
+    if (args.size() >= 2 && (args[1] == u"--run" || args[1] == u"--splash")) {
+        QApplication app(argc, argv);
+        QApplication::setQuitOnLastWindowClosed(false);
+        if (args[1] == u"--splash")
+            return runSplash();
+        return runBook(args.value(2).toInt(), args.value(3) == u"skew");
+    }
+    QCoreApplication app(argc, argv);
+    return runAll(QCoreApplication::applicationFilePath());
+}

@@ -25,7 +25,8 @@ namespace Larkspan {
 //    double or single quotes finds nothing to expand, substitute or unquote.
 // Characters that delimit URLs (& ; = ( ) and so on) stay as they are, since
 // encoding them would change the address; they matter only to an opener
-// that runs its argument through a shell unquoted, which xdg-open does not.
+// that runs its argument through a shell unquoted; xdg-open (1.1.3, as in
+// Debian 12) hands "$1" on quoted to every handler and never evaluates it.
 class DesktopShell
 {
 public:

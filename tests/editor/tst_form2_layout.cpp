@@ -133,44 +133,6 @@ private Q_SLOTS:
         QCOMPARE(editor->parentWidget(), nullptr);
     }
 
-    void coloursAndFont_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("Label1") << u"Label1"_s;
-        QTest::newRow("Combo1") << u"Combo1"_s;
-        QTest::newRow("Label2") << u"Label2"_s;
-        QTest::newRow("Text1") << u"Text1"_s;
-        QTest::newRow("Label3") << u"Label3"_s;
-        QTest::newRow("Text2") << u"Text2"_s;
-    }
-
-    void coloursAndFont()
-    {
-        QFETCH(QString, name);
-        RecordingPlatform platform;
-        AddressBookFile file;
-        file.enter();
-        Form1 *main = showMainWindow();
-        QVERIFY(main);
-        press(main, Qt::Key_A);
-        Form2 *editor = activeEditor();
-        QVERIFY(editor);
-        auto *control = editor->findChild<QWidget *>(name);
-        QVERIFY(control);
-        // No font of its own: the default dialog font.
-        QCOMPARE(control->font(), QApplication::font());
-        const QPalette palette = control->palette();
-        if (qobject_cast<QLabel *>(control)) {
-            QVERIFY(control->autoFillBackground());
-            QCOMPARE(palette.color(QPalette::WindowText), QColor(64, 64, 64));
-            const QColor grey = palette.color(QPalette::Window);
-            QVERIFY(grey.red() == grey.green() && grey.green() == grey.blue());
-            QVERIFY(grey.red() > 128 && grey.red() < 255);
-        } else {
-            QCOMPARE(palette.color(QPalette::Base), QColor(255, 224, 192));
-        }
-    }
-
     void tabOrder_data()
     {
         QTest::addColumn<Qt::Key>("command");

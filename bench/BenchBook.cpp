@@ -32,11 +32,6 @@ QString categoryName(int index)
 
 } // namespace
 
-QString largestCategory(const Shape &shape)
-{
-    return shape.skewed ? u"Everything"_s : categoryName(0);
-}
-
 QString typicalCategory(const Shape &)
 {
     return categoryName(10);

@@ -16,8 +16,7 @@ struct Shape
 // some empty texts and non-ASCII text.
 void write(const QString &path, const Shape &shape);
 
-// The category with the most entries, and a typical one.
-QString largestCategory(const Shape &shape);
+// A category of typical size.
 QString typicalCategory(const Shape &shape);
 
 } // namespace BenchBook

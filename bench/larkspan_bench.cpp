@@ -113,6 +113,18 @@ public:
         });
     }
 
+    QString largestCategory()
+    {
+        sqlite3_stmt *stmt = nullptr;
+        sqlite3_prepare_v2(m_db, "SELECT Type FROM Informaiton GROUP BY Type"
+                                 " ORDER BY COUNT(*) DESC LIMIT 1", -1, &stmt, nullptr);
+        QString type;
+        if (sqlite3_step(stmt) == SQLITE_ROW)
+            type = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+        return type;
+    }
+
 private:
     sqlite3 *m_db = nullptr;
 };
@@ -159,7 +171,7 @@ int runBook(int entries, bool skewed)
         return 1;
 
     PlainSql sql(path);
-    const QString largest = BenchBook::largestCategory(shape);
+    const QString largest = sql.largestCategory();
     const QString typical = BenchBook::typicalCategory(shape);
 
     report(u"activation (category rebuild)"_s, measure({}, [form] { form->Form_Activate(); }),

@@ -2,6 +2,7 @@
 // clicks and keys in both lists, and double clicks that open addresses
 // through the recording platform.
 #include "AddressBookFile.h"
+#include "ListProbe.h"
 #include "RecordingPlatform.h"
 
 #include "main_window/Form1.h"
@@ -19,6 +20,9 @@
 using namespace Larkspan;
 using namespace Qt::StringLiterals;
 using Testing::RecordingPlatform;
+using Testing::items;
+using Testing::clickItem;
+using Testing::centreOf;
 
 namespace {
 
@@ -32,23 +36,8 @@ const QList<Record> book = {
     {u"Work"_s, u"a@b@example.org"_s, u"two at signs"_s},
 };
 
-QStringList items(const QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
 
-QPoint centreOf(QListWidget *list, int row)
-{
-    return list->visualItemRect(list->item(row)).center();
-}
 
-void clickItem(QListWidget *list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centreOf(list, row));
-}
 
 void doubleClickAt(QListWidget *list, QPoint where)
 {

@@ -1,6 +1,7 @@
 // An address book from the older desktop database format, opened by the real
 // main window: converted in place, then browsed like any other. Reads the
 // shared test files; skips where they are absent.
+#include "ListProbe.h"
 #include "RecordingPlatform.h"
 
 #include "main_window/Form1.h"
@@ -18,6 +19,9 @@
 using namespace Larkspan;
 using namespace Qt::StringLiterals;
 using Testing::RecordingPlatform;
+using Testing::items;
+using Testing::clickItem;
+using Testing::centreOf;
 
 namespace {
 
@@ -33,19 +37,7 @@ QString longText(int length)
     return text.left(length) + u"<END>"_s;
 }
 
-QStringList items(const QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
 
-void click(QListWidget *list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
-}
 
 } // namespace
 
@@ -105,13 +97,13 @@ private Q_SLOTS:
         const QList<QPair<QString, QString>> none = {{u""_s, u"type empty, address NULL"_s}};
         const QList<QList<QPair<QString, QString>>> categories = {web, mail, none};
         for (int c = 0; c < categories.size(); ++c) {
-            click(form->lstType, c);
+            clickItem(form->lstType, c);
             QStringList addresses;
             for (const auto &entry : categories[c])
                 addresses << entry.first;
             QCOMPARE(items(form->lstAddress), addresses);
             for (int a = 0; a < addresses.size(); ++a) {
-                click(form->lstAddress, a);
+                clickItem(form->lstAddress, a);
                 QCOMPARE(form->About->text(), categories[c][a].second);
             }
         }

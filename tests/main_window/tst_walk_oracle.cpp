@@ -5,6 +5,7 @@
 // on its own copy of the file, and everything they leave behind is compared:
 // both lists, the information label, Text1, the cursor and the table.
 #include "AddressBookFile.h"
+#include "ListProbe.h"
 #include "RecordingPlatform.h"
 
 #include "main_window/Form1.h"
@@ -24,6 +25,9 @@
 using namespace Larkspan;
 using namespace Qt::StringLiterals;
 using Testing::RecordingPlatform;
+using Testing::items;
+using Testing::clickItem;
+using Testing::centreOf;
 
 namespace {
 
@@ -100,13 +104,6 @@ struct World
     QString path;
 };
 
-QStringList items(const QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
 
 QString describe(const World &w)
 {

@@ -135,17 +135,6 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), entriesBefore);
     }
 
-    void aDirectoryInTheFilesPlaceIsRefused()
-    {
-        RecordingPlatform platform;
-        QTemporaryDir dir;
-        QVERIFY(QDir(dir.path()).mkdir(u"Tessmoor.mdb"_s));
-        RecordCursor cursor;
-        cursor.open(dir.filePath(u"Tessmoor.mdb"_s));
-        QVERIFY(!failureOf([&] { cursor.walkCategories(); }).isEmpty());
-        QVERIFY(QFileInfo(dir.filePath(u"Tessmoor.mdb"_s)).isDir());
-    }
-
     void walksTheRecordsInTheOrderTheyWereAdded()
     {
         RecordingPlatform platform;

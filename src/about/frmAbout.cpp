@@ -1,15 +1,14 @@
 #include "about/frmAbout.h"
 
 #include "window/Twips.h"
+#include "window/WindowServices.h"
 
 #include <QApplication>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 
 using namespace Qt::StringLiterals;
 
@@ -198,11 +197,7 @@ void frmAbout::buildControls()
 void frmAbout::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    WindowServices::centreOnScreen(this);
 }
 
 } // namespace Larkspan

@@ -3,16 +3,15 @@
 
 #include "window/FormInstance.h"
 #include "window/Twips.h"
+#include "window/WindowServices.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 using namespace Qt::StringLiterals;
 
@@ -144,11 +143,7 @@ void Form2::showEvent(QShowEvent *event)
     if (m_placed)
         return;
     m_placed = true;
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    WindowServices::centreOnScreen(this);
 }
 
 } // namespace Larkspan

@@ -10,11 +10,9 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QDir>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QScreen>
 #include <QSignalBlocker>
 
 using namespace Qt::StringLiterals;
@@ -199,11 +197,7 @@ void Form1::showEvent(QShowEvent *event)
     if (m_placed)
         return;
     m_placed = true;
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    WindowServices::centreOnScreen(this);
 }
 
 } // namespace Larkspan

@@ -5,11 +5,9 @@
 #include "window/Twips.h"
 #include "window/WindowServices.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
-#include <QScreen>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -77,11 +75,7 @@ void frmSplash1::keyPressEvent(QKeyEvent *event)
 void frmSplash1::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    WindowServices::centreOnScreen(this);
 }
 
 void frmSplash1::leave()

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QScreen>
 #include <QTimer>
 #include <QWindow>
 
@@ -103,6 +104,15 @@ void WindowServices::giveFocus(QWidget *control)
         repairActivation(window);
     }
     control->setFocus(Qt::OtherFocusReason);
+}
+
+void WindowServices::centreOnScreen(QWidget *window)
+{
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        QRect frame = window->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        window->move(frame.topLeft());
+    }
 }
 
 void WindowServices::endProgram(int status)

@@ -39,6 +39,8 @@ public:
     void unloadWindow(QWidget *window);
     // Gives the keyboard focus to `control`, activating its window first.
     void giveFocus(QWidget *control);
+    // Places the window, frame and all, in the middle of the screen.
+    static void centreOnScreen(QWidget *window);
 
     // Ends the program at once: every window goes, no handler runs after.
     void endProgram(int status);

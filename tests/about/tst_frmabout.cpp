@@ -219,6 +219,7 @@ private Q_SLOTS:
         QCOMPARE(about->windowFlags() & (Qt::WindowType_Mask | buttons),
                  Qt::Tool | Qt::WindowCloseButtonHint);
         // The picture box fits the picture inside its border.
+        QCOMPARE(about->picIcon->pixmap().size(), QSize(90, 105));
         QCOMPARE(about->picIcon->contentsRect().size(), QSize(90, 105));
 
         // Children are painted in creation order: the first created lies lowest.

@@ -1,70 +1,41 @@
-// Opens file arguments through DesktopShell on the real platform, one after
-// the other, for the real-opener test.
+// Opens the hostile corpus through DesktopShell on the real platform, one
+// argument after the other, for the real-opener test:
 //
-//     launcher_opener_probe ARGUMENTS LOGDIR
+//     launcher_opener_probe LOGDIR
 //
-// ARGUMENTS holds a QDataStream'd QStringList. For each argument, prints
-// "INDEX RESULT" with shellExecute's result; when it was handed over, waits
-// until the fake opener has dropped its record LOGDIR/new.PID and renames it
-// to LOGDIR/INDEX.args (five digits), so each record belongs to one argument.
-// Prints "INDEX timeout" when no record came.
+// Whenever shellExecute says it handed the argument over, waits until the
+// fake opener has dropped its record LOGDIR/new.PID and renames it to
+// LOGDIR/INDEX.args, so each record belongs to one argument.
 
+#include "HostileAddresses.h"
 #include "launcher/DesktopShell.h"
 
-#include <QDataStream>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QThread>
 
-#include <cstdio>
-
 using namespace Qt::StringLiterals;
-
-namespace {
-
-bool collectRecord(const QDir &logDir, int index)
-{
-    const QDeadlineTimer deadline(10000);
-    while (!deadline.hasExpired()) {
-        const QStringList records = logDir.entryList({u"new.*"_s}, QDir::Files);
-        if (!records.isEmpty()) {
-            return QFile::rename(logDir.filePath(records.first()),
-                                 logDir.filePath(u"%1.args"_s.arg(index, 5, 10, QChar(u'0'))));
-        }
-        QThread::msleep(10);
-    }
-    return false;
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
-    const QStringList args = app.arguments();
-    if (args.size() != 3) {
-        std::fprintf(stderr, "usage: launcher_opener_probe ARGUMENTS LOGDIR\n");
+    if (app.arguments().size() != 2)
         return 2;
-    }
-    QFile input(args.at(1));
-    if (!input.open(QIODevice::ReadOnly)) {
-        std::fprintf(stderr, "cannot read %s\n", qPrintable(args.at(1)));
-        return 2;
-    }
-    QStringList files;
-    QDataStream stream(&input);
-    stream >> files;
-    const QDir logDir(args.at(2));
-
-    for (int i = 0; i < files.size(); ++i) {
-        const qintptr result = Larkspan::DesktopShell::shellExecute(
-            0, std::nullopt, files.at(i), std::nullopt, u"C:\\"_s, 1);
-        std::printf("%d %lld\n", i, static_cast<long long>(result));
-        if (result == Larkspan::DesktopShell::handedOver && !collectRecord(logDir, i))
-            std::printf("%d timeout\n", i);
-        std::fflush(stdout);
+    QDir logDir(app.arguments().at(1));
+    const QList<HostileAddresses::Case> corpus = HostileAddresses::corpus();
+    for (qsizetype i = 0; i < corpus.size(); ++i) {
+        if (Larkspan::DesktopShell::shellExecute(0, std::nullopt, corpus.at(i).file, std::nullopt,
+                                                 u"C:\\"_s, 1)
+            != Larkspan::DesktopShell::handedOver)
+            continue;
+        for (const QDeadlineTimer deadline(10000); !deadline.hasExpired(); QThread::msleep(10)) {
+            const QStringList records = logDir.entryList({u"new.*"_s}, QDir::Files);
+            if (!records.isEmpty()) {
+                logDir.rename(records.first(), u"%1.args"_s.arg(i));
+                break;
+            }
+        }
     }
     return 0;
 }

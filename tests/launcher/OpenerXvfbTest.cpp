@@ -1,11 +1,8 @@
 #include "HostileAddresses.h"
 #include "XvfbSession.h"
-#include "launcher/DesktopShell.h"
 
-#include <QDataStream>
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,113 +23,49 @@ class OpenerXvfbTest : public QObject
 
 private Q_SLOTS:
     void initTestCase();
-    void fakeOpenerCatchesRawPayloads_data();
-    void fakeOpenerCatchesRawPayloads();
     void openerReceivesOneInertArgument_data();
     void openerReceivesOneInertArgument();
     void nothingElseRan();
 
 private:
-    QString binDir() const { return m_dir.filePath(u"bin"_s); }
-    QString logDir() const { return m_dir.filePath(u"log"_s); }
-    // Where "pwn" leaves its trace: one file for the corpus run, another
-    // for the control runs, so neither can hide the other's.
-    QString canary() const { return m_dir.filePath(u"canary"_s); }
-    QString controlCanary() const { return m_dir.filePath(u"control-canary"_s); }
-    void writeScript(const QString &path, const QByteArray &text);
-    void runCorpus();
+    QString path(const QString &name) const { return m_dir.filePath(name); }
 
     QTemporaryDir m_dir;
     std::unique_ptr<XvfbSession> m_session;
-    QHash<int, QByteArray> m_results; // index → shellExecute's result, or "timeout"
 };
-
-void OpenerXvfbTest::writeScript(const QString &path, const QByteArray &text)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(text);
-    file.close();
-    QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
-}
 
 void OpenerXvfbTest::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QVERIFY(QDir().mkpath(binDir()));
-    QVERIFY(QDir().mkpath(logDir()));
-    const QByteArray log = QFile::encodeName(logDir());
-    writeScript(binDir() + u"/xdg-open"_s,
-                "#!/bin/sh\n"
-                "log='" + log + "'\n"
-                "printf '%s\\0' \"$@\" > \"$log/tmp.$$\"\n"
-                "for a in \"$@\"; do\n"
-                "    ( eval \"x=\\\"$a\\\"\" ) 2>/dev/null\n"
-                "    ( eval \"x='$a'\" ) 2>/dev/null\n"
-                "done\n"
-                "mv \"$log/tmp.$$\" \"$log/new.$$\"\n");
-    writeScript(binDir() + u"/pwn"_s,
-                "#!/bin/sh\ntouch \"$PWN_CANARY\"\n");
+    QVERIFY(QDir().mkpath(path(u"bin"_s)) && QDir().mkpath(path(u"log"_s)));
+    const QByteArray log = QFile::encodeName(path(u"log"_s));
+    const QList<std::pair<QString, QByteArray>> scripts = {
+        {u"bin/xdg-open"_s, "#!/bin/sh\nlog='" + log + "'\n"
+                            "printf '%s\\0' \"$@\" > \"$log/tmp.$$\"\n"
+                            "for a in \"$@\"; do\n"
+                            "    ( eval \"x=\\\"$a\\\"\" ) 2>/dev/null\n"
+                            "    ( eval \"x='$a'\" ) 2>/dev/null\n"
+                            "done\n"
+                            "mv \"$log/tmp.$$\" \"$log/new.$$\"\n"},
+        {u"bin/pwn"_s, "#!/bin/sh\ntouch \"$PWN_CANARY\"\n"},
+    };
+    for (const auto &[name, text] : scripts) {
+        QFile file(path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        file.close();
+        QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
+    }
 
     m_session = std::make_unique<XvfbSession>(XvfbSession::Options{false});
     QVERIFY2(m_session->isReady(), qPrintable(m_session->errorString()));
-    runCorpus();
-}
-
-void OpenerXvfbTest::runCorpus()
-{
-    QStringList files;
-    for (const HostileAddresses::Case &c : HostileAddresses::corpus())
-        files.append(c.file);
-    const QString input = m_dir.filePath(u"arguments"_s);
-    QFile file(input);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QDataStream stream(&file);
-    stream << files;
-    file.close();
-
     // PATH is in place before the probe starts: Qt looks the opener up once.
     QProcessEnvironment env = m_session->environment();
-    env.insert(u"PATH"_s, binDir() + u':' + env.value(u"PATH"_s));
-    env.insert(u"PWN_CANARY"_s, canary());
-    QProcess &probe = m_session->launch(QStringLiteral(LAUNCHER_OPENER_PROBE),
-                                        {input, logDir()}, env);
+    env.insert(u"PATH"_s, path(u"bin"_s) + u':' + env.value(u"PATH"_s));
+    env.insert(u"PWN_CANARY"_s, path(u"canary"_s));
+    QProcess &probe = m_session->launch(QStringLiteral(LAUNCHER_OPENER_PROBE), {path(u"log"_s)}, env);
     QVERIFY2(probe.waitForFinished(180000), "the probe did not finish");
     QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
     QCOMPARE(probe.exitCode(), 0);
-    for (const QByteArray &line : probe.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> fields = line.split(' ');
-        if (fields.size() == 2)
-            m_results.insert(fields.at(0).toInt(), fields.at(1));
-    }
-}
-
-void OpenerXvfbTest::fakeOpenerCatchesRawPayloads_data()
-{
-    QTest::addColumn<QString>("payload");
-    QTest::newRow("command substitution") << u"$(pwn)"_s;
-    QTest::newRow("backquotes") << u"`pwn`"_s;
-    QTest::newRow("double quote break-out") << u"\";pwn;\""_s;
-    QTest::newRow("single quote break-out") << u"';pwn;'"_s;
-}
-
-// The canary is a real witness: the same payloads, handed to the fake
-// without our encoding, do run.
-void OpenerXvfbTest::fakeOpenerCatchesRawPayloads()
-{
-    QFETCH(QString, payload);
-    QFile::remove(controlCanary());
-    QProcess fake;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(u"PATH"_s, binDir() + u':' + env.value(u"PATH"_s));
-    env.insert(u"PWN_CANARY"_s, controlCanary());
-    fake.setProcessEnvironment(env);
-    fake.start(binDir() + u"/xdg-open"_s, {payload});
-    QVERIFY(fake.waitForFinished(10000));
-    QVERIFY(QFile::exists(controlCanary()));
-    QFile::remove(controlCanary());
-    for (const QString &record : QDir(logDir()).entryList({u"new.*"_s}, QDir::Files))
-        QFile::remove(logDir() + u'/' + record);
 }
 
 void OpenerXvfbTest::openerReceivesOneInertArgument_data()
@@ -144,41 +77,26 @@ void OpenerXvfbTest::openerReceivesOneInertArgument_data()
         QTest::newRow(c.name) << index++ << c.argument;
 }
 
+// Exactly one argument, ended by its NUL, and exactly the expected bytes;
+// none at all when the address cannot become a safe URL.
 void OpenerXvfbTest::openerReceivesOneInertArgument()
 {
     QFETCH(int, index);
     QFETCH(QByteArray, argument);
 
-    const QString record = logDir() + u"/%1.args"_s.arg(index, 5, 10, QChar(u'0'));
-    if (argument.isEmpty()) {
-        QCOMPARE(m_results.value(index), QByteArray("2"));
-        QVERIFY(!QFile::exists(record));
+    QFile record(path(u"log/%1.args"_s.arg(index)));
+    QCOMPARE(record.exists(), !argument.isEmpty());
+    if (argument.isEmpty())
         return;
-    }
-    QCOMPARE(m_results.value(index), QByteArray("42"));
-    QFile file(record);
-    QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(record));
-    const QByteArray received = file.readAll();
-    // Exactly one argument, ended by its NUL.
-    QCOMPARE(received.count('\0'), 1);
-    QVERIFY(received.endsWith('\0'));
-    const QByteArray only = received.chopped(1);
-    QCOMPARE(only, argument);
-    QVERIFY(!only.startsWith('-'));
-    for (const char c : only)
-        QVERIFY2(c > ' ' && c < '\x7f', "a control character or non-ASCII byte reached the opener");
+    QVERIFY(record.open(QIODevice::ReadOnly));
+    QCOMPARE(record.readAll(), argument + '\0');
 }
 
 void OpenerXvfbTest::nothingElseRan()
 {
-    QVERIFY2(!QFile::exists(canary()), "a payload ran");
-    const QStringList stray =
-        QDir(logDir()).entryList({u"new.*"_s, u"tmp.*"_s}, QDir::Files);
+    QVERIFY2(!QFile::exists(path(u"canary"_s)), "a payload ran");
+    const QStringList stray = QDir(path(u"log"_s)).entryList({u"new.*"_s, u"tmp.*"_s}, QDir::Files);
     QVERIFY2(stray.isEmpty(), qPrintable(stray.join(u' ')));
-    qsizetype handedOver = 0;
-    for (const HostileAddresses::Case &c : HostileAddresses::corpus())
-        handedOver += c.argument.isEmpty() ? 0 : 1;
-    QCOMPARE(QDir(logDir()).entryList({u"*.args"_s}, QDir::Files).size(), handedOver);
 }
 
 QTEST_GUILESS_MAIN(OpenerXvfbTest)

@@ -1,20 +1,33 @@
 #pragma once
 
-#include <QByteArray>
-#include <QList>
-#include <QMap>
-#include <QString>
+#include "store/Record.h"
 
-#include <array>
-#include <optional>
+#include <QCryptographicHash>
+#include <QDebug>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
 
 // Helpers shared by the Jet tests: the shared test files, copies of them in
-// temporary folders, and snapshots of a folder's names and contents.
+// temporary folders, snapshots of a folder, and the rows the files hold.
 namespace JetTestSupport {
+
+using namespace Qt::StringLiterals;
+using Larkspan::Record;
+
+inline const QString bookName = u"Tessmoor.mdb"_s;
 
 // The folder of the shared Jet test files, or an empty string when the
 // shared tree is absent.
-QString sharedJetDir();
+inline QString sharedJetDir()
+{
+    const QString dir = QStringLiteral(LARKSPAN_SHARED_DIR) + u"/testdata/jet"_s;
+    return QFile::exists(dir + u"/README.md"_s) ? dir : QString();
+}
 
 #define REQUIRE_SHARED_JET_DIR()                                                                   \
     do {                                                                                           \
@@ -22,31 +35,105 @@ QString sharedJetDir();
             QSKIP("the shared test data (../shared/testdata/jet) is not in this checkout");        \
     } while (false)
 
-// Copies test file `name` to `directory/as` (writable). False on failure.
-bool copyTestFile(const QString &name, const QString &directory, const QString &as);
+inline QByteArray sharedFileBytes(const QString &name)
+{
+    QFile file(sharedJetDir() + u'/' + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+        && file.write(bytes) == bytes.size();
+}
+
+// Copies test file `name` to `directory` as Tessmoor.mdb, writable.
+inline bool copyTestFile(const QString &name, const QString &directory)
+{
+    const QByteArray bytes = sharedFileBytes(name);
+    return !bytes.isEmpty() && writeFile(directory + u'/' + bookName, bytes);
+}
 
 // Every entry of `directory` (recursively) mapped to its SHA-256, or to
 // "<dir>" for folders.
-QMap<QString, QByteArray> snapshot(const QString &directory);
+inline QMap<QString, QByteArray> snapshot(const QString &directory)
+{
+    QMap<QString, QByteArray> entries;
+    QDirIterator it(directory,
+                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const bool isDir = it.fileInfo().isDir();
+        QFile file(path);
+        QCryptographicHash hash(QCryptographicHash::Sha256);
+        const bool hashed = !isDir && file.open(QIODevice::ReadOnly) && hash.addData(&file);
+        const QByteArray digest = hashed ? hash.result().toHex() : "<unreadable>";
+        entries.insert(QDir(directory).relativeFilePath(path), isDir ? "<dir>" : digest);
+    }
+    return entries;
+}
 
-QByteArray sha256Of(const QString &path);
-
-using Row = std::array<std::optional<QString>, 3>; // NULL is nothing
-
-// The long texts of the Informaiton test files: the pattern cut to `length`
+// The long texts of the address book files: the pattern cut to `length`
 // characters, then "<END>".
-QString longText(int length);
+inline QString longText(int length)
+{
+    QString text;
+    for (int n = 0; text.size() < length; ++n)
+        text += u"Zeile %1: Grüße aus Köln, façade, naïve, €uro; "_s.arg(n, 5, 10, QChar(u'0'));
+    text.truncate(length);
+    return text + u"<END>"_s;
+}
 
-// The rows that Tessmoor_jet4_v2000_memo.mdb (memo) or ..._text.mdb hold.
-QList<Row> informaitonRows(bool memo);
-QList<Row> emojiRows();
+// The rows of Tessmoor_jet4_v2000_memo.mdb (memo) or ..._text.mdb as our
+// format keeps them: NULL as the empty text.
+inline QList<Record> informaitonRows(bool memo)
+{
+    return {
+        {u"Web"_s, u"https://www.example.org/café"_s,
+         u"Crème brûlée, naïve façade, Ærøskøbing, Größe, señor, œuvre, ½ €, Ελληνικά, "
+         u"Русский, 日本語"_s},
+        {u"E-mail"_s, u"someone@example.com"_s, u""_s},
+        {u"Web"_s, u"http://example.net/"_s, u""_s}, // About NULL
+        {u""_s, u""_s, u"type empty, address NULL"_s},
+        {u"Web"_s, u"https://example.com/long"_s, longText(memo ? 3000 : 200)},
+        {u"Web"_s, u"https://example.com/verylong"_s, longText(memo ? 40000 : 250)},
+        {u"E-mail"_s, u"zoë@exämple.de"_s,
+         u"last row\r\nwith CRLF and \"quotes\" and 'apostrophes'"_s},
+    };
+}
 
-} // namespace JetTestSupport
+inline QList<Record> emojiRows()
+{
+    return {{u"Fun 😀"_s, u"https://example.org/🎉"_s, u"party 🎉 and a smile 😀 end"_s},
+            {u"Plain"_s, u"plain@example.org"_s, u"no emoji here"_s}};
+}
 
-namespace JetTestSupport {
-
-// The rows of the address book (our format) at `path`, in rowid order, each
-// checked to have rowid 1, 2, 3, ... Empty with `error` set on failure.
-QList<std::array<QString, 3>> addressBookRows(const QString &path, QString *error);
+// The rows of the address book (our format) at `path` in record order, each
+// checked to have rowid 1, 2, 3, ...; empty with a warning on failure.
+inline QList<Record> addressBookRows(const QString &path)
+{
+    QList<Record> rows;
+    const QString connection = QUuid::createUuid().toString();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection);
+        db.setDatabaseName(path);
+        db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
+        QSqlQuery query(db);
+        if (!db.open()
+            || !query.exec(u"SELECT rowid, Type, address, About FROM Informaiton ORDER BY rowid"_s))
+            qWarning() << path << db.lastError().text() << query.lastError().text();
+        while (query.next() && query.value(0).toLongLong() == rows.size() + 1)
+            rows.append({query.value(1).toString(), query.value(2).toString(),
+                         query.value(3).toString()});
+        if (query.isValid()) {
+            qWarning() << path << "has rowids other than 1, 2, 3, ...";
+            rows.clear();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return rows;
+}
 
 } // namespace JetTestSupport

@@ -3,6 +3,10 @@
 // What the entry editor's tests share: the main window shown on a fresh
 // address book, clicks into its lists, its Edit menu's shortcuts, and the
 // editor they bring up.
+#include "AddressBookFile.h"
+#include "ListProbe.h"
+#include "RecordingPlatform.h"
+
 #include "editor/Form2.h"
 #include "main_window/Form1.h"
 #include "store/Record.h"
@@ -12,20 +16,12 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 
 namespace EditorFixture {
 
-inline QStringList items(const QListWidget *list)
-{
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
+using Larkspan::Testing::items;
 
 inline QStringList items(const QComboBox *combo)
 {
@@ -45,25 +41,13 @@ inline bool becameActive(const QWidget *window)
         3000);
 }
 
-// The main window, shown and active, on the address book in the current
-// directory; nullptr when it never became active.
-inline Larkspan::Form1 *showMainWindow()
-{
-    Larkspan::Form1 *form = Larkspan::FormInstance<Larkspan::Form1>::get();
-    Larkspan::WindowServices::instance().showWindow(form);
-    return becameActive(form) ? form : nullptr;
-}
-
 // A mouse click on the first item with this text, as a user selects it.
 inline bool clickItem(QListWidget *list, const QString &text)
 {
     const QList<QListWidgetItem *> found = list->findItems(text, Qt::MatchExactly);
     if (found.isEmpty())
         return false;
-    // Near the item's left end: a long item reaches far beyond the view.
-    const QRect rect = list->visualItemRect(found.first());
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      QPoint(rect.left() + 4, rect.center().y()));
+    Larkspan::Testing::clickItem(list, list->row(found.first()));
     return list->currentItem() == found.first() && found.first()->isSelected();
 }
 
@@ -81,15 +65,41 @@ inline void press(Larkspan::Form1 *main, Qt::Key key)
 // The editor, once it is shown and active; nullptr when it did not come.
 inline Larkspan::Form2 *activeEditor()
 {
-    const bool came = QTest::qWaitFor(
-        [] {
-            auto *editor = Larkspan::FormInstance<Larkspan::Form2>::existing();
-            return editor && editor->isVisible() && QApplication::activeWindow() == editor
-                && Larkspan::WindowServices::instance().lastActiveForm() == editor;
-        },
-        3000);
-    return came ? Larkspan::FormInstance<Larkspan::Form2>::existing() : nullptr;
+    using Editor = Larkspan::FormInstance<Larkspan::Form2>;
+    const bool came = QTest::qWaitFor([] { return Editor::exists(); }, 3000)
+        && becameActive(Editor::existing());
+    return came ? Editor::existing() : nullptr;
 }
+
+// One case's world: a recording platform, a fresh address book with these
+// entries made the current directory, and the main window shown and active
+// on it (main is nullptr when it never became active).
+struct Book
+{
+    explicit Book(const QList<Larkspan::Record> &entries = {})
+        : file(entries)
+    {
+        file.enter();
+        main = Larkspan::FormInstance<Larkspan::Form1>::get();
+        Larkspan::WindowServices::instance().showWindow(main);
+        if (!becameActive(main))
+            main = nullptr;
+    }
+
+    // Selects the entry, when one is named, presses Ctrl+key and gives the
+    // editor that came; nullptr when any step failed.
+    Larkspan::Form2 *open(Qt::Key key, const QString &type = {}, const QString &address = {})
+    {
+        if (!main || (!type.isEmpty() && !selectEntry(main, type, address)))
+            return nullptr;
+        press(main, key);
+        return activeEditor();
+    }
+
+    Larkspan::Testing::RecordingPlatform platform;
+    AddressBookFile file;
+    Larkspan::Form1 *main = nullptr;
+};
 
 // Replaces a field's text the way a user does: select all, then type.
 inline void retype(QWidget *field, const QString &text)
@@ -99,40 +109,13 @@ inline void retype(QWidget *field, const QString &text)
     QTest::keyClicks(field, text);
 }
 
-// Types lines into the information field, Enter between them.
-inline void typeLines(QPlainTextEdit *field, const QStringList &lines)
-{
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i > 0)
-            QTest::keyClick(field, Qt::Key_Return);
-        QTest::keyClicks(field, lines[i]);
-    }
-}
-
-struct Shown
-{
-    QString category;
-    QString address;
-    QString information;
-    bool addNewOffered = false;
-
-    friend bool operator==(const Shown &, const Shown &) = default;
-};
-
-inline Shown shown(const Larkspan::Form2 *editor)
+// What the editor shows: category, address, information, and whether Add
+// New is offered.
+inline QStringList shown(const Larkspan::Form2 *editor)
 {
     return {editor->Combo1->currentText(), editor->Text1->text(), editor->Text2->toPlainText(),
-            !editor->Command2->isHidden()};
-}
-
-// How QCOMPARE prints what the editor shows.
-inline char *toString(const Shown &shown)
-{
-    const QString text = QStringLiteral("{category \"%1\", address \"%2\", information \"%3\", %4}")
-                             .arg(shown.category, shown.address, shown.information,
-                                  shown.addNewOffered ? QStringLiteral("Add New offered")
-                                                      : QStringLiteral("Add New hidden"));
-    return qstrdup(text.toUtf8().constData());
+            editor->Command2->isHidden() ? QStringLiteral("Add New hidden")
+                                         : QStringLiteral("Add New offered")};
 }
 
 } // namespace EditorFixture
@@ -149,5 +132,4 @@ inline char *toString(const Record &record)
 
 } // namespace Larkspan
 
-Q_DECLARE_METATYPE(EditorFixture::Shown)
 Q_DECLARE_METATYPE(Larkspan::Record)

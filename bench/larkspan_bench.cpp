@@ -224,7 +224,7 @@ int runBook(int entries, bool skewed)
            measure([&] {
                form->Text1->setText(u"mod"_s);
                form->Data1->seekAddress(lastAddress);
-               fillEditor(largest, lastAddress, u"modified"_s);
+               fillEditor(typical, lastAddress, u"modified"_s);
            }, [editor] { editor->Command1_Click(); }));
 
     // Delete takes an entry away each time; it is put back untimed.

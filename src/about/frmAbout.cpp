@@ -1,5 +1,6 @@
 #include "about/frmAbout.h"
 
+#include "window/Look.h"
 #include "window/Twips.h"
 #include "window/WindowServices.h"
 
@@ -16,38 +17,11 @@ namespace Larkspan {
 
 namespace {
 
-// The grey of an active window's border in the classic desktop colours,
-// which the box takes as its background.
-const QColor activeBorder(212, 208, 200);
 const QColor darkOrange(192, 64, 0);
 const QColor titlePink(255, 128, 128);
-const QColor darkGrey(64, 64, 64);
-const QColor darkBlue(0, 0, 192);
 const QColor blue(0, 0, 255);
 const QColor darkRed(192, 0, 0);
 const QColor ruleGrey(128, 128, 128);
-
-QFont requestFont(const QString &family, qreal points, bool bold = false,
-                  bool underline = false)
-{
-    QFont chosen(family);
-    chosen.setPointSizeF(points);
-    chosen.setBold(bold);
-    chosen.setUnderline(underline);
-    return chosen;
-}
-
-QFont msSansSerif(qreal points, bool bold = false, bool underline = false)
-{
-    return requestFont(u"MS Sans Serif"_s, points, bold, underline);
-}
-
-void setColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(role, colour);
-    widget->setPalette(palette);
-}
 
 // The colour the desktop gives the text of menus.
 QColor menuText()
@@ -71,10 +45,10 @@ frmAbout::frmAbout()
     setSizeGripEnabled(false);
     setFixedSize(Twips::size(5730, 4350, this));
 
-    setColour(this, QPalette::Window, activeBorder);
+    Look::setColour(this, QPalette::Window, Look::activeBorder);
     setAutoFillBackground(true);
     // The window's own font, used by every label without one of its own.
-    setFont(msSansSerif(8.25));
+    setFont(Look::msSansSerif(8.25));
 
     buildControls();
     connectHandlers();
@@ -105,7 +79,7 @@ void frmAbout::buildControls()
         created->setObjectName(u"Line1"_s);
         created->setProperty("index", index);
         created->setFrameShape(QFrame::NoFrame);
-        setColour(created, QPalette::Window, colour);
+        Look::setColour(created, QPalette::Window, colour);
         created->setAutoFillBackground(true);
         const QPoint from = Twips::point(left, y, this);
         const QPoint to = Twips::point(right, y, this);
@@ -114,17 +88,17 @@ void frmAbout::buildControls()
     };
 
     Label1 = label(u"Label1"_s, u"Label1"_s, {210, 150, 2085, 495});
-    setColour(Label1, QPalette::Window, menuText());
+    Look::setColour(Label1, QPalette::Window, menuText());
 
     lblDisclaimer = label(u"lblDisclaimer"_s,
                           u"Warning: copying or passing on this program without the author's "
                           "permission is against the law and may be prosecuted."_s,
                           {120, 3465, 3870, 825});
-    setColour(lblDisclaimer, QPalette::WindowText, darkRed);
+    Look::setColour(lblDisclaimer, QPalette::WindowText, darkRed);
 
     lblVersion = label(u"lblVersion"_s, u"Version 0.1"_s, {2400, 360, 1245, 225});
-    setColour(lblVersion, QPalette::WindowText, blue);
-    lblVersion->setFont(msSansSerif(9.75));
+    Look::setColour(lblVersion, QPalette::WindowText, blue);
+    lblVersion->setFont(Look::msSansSerif(9.75));
 
     QFrame *whiteLine = line(0, 105, 5654, 3300, 2, Qt::white);
 
@@ -135,38 +109,38 @@ void frmAbout::buildControls()
         "send a mial to the account. If you find any bug, please send me an email. Check my "
         "website for more free software:"_s,
         {120, 720, 3885, 1170});
-    setColour(lblDescription, QPalette::WindowText, Qt::black);
+    Look::setColour(lblDescription, QPalette::WindowText, Qt::black);
     // DejaVu Sans, which stands in for MS Sans Serif, runs wider: at the
     // window's 8.25 points the last line of the paragraph would be cut off.
-    lblDescription->setFont(msSansSerif(7.5));
+    lblDescription->setFont(Look::msSansSerif(7.5));
 
     QFrame *greyLine = line(1, 90, 5654, 3300, 1, ruleGrey);
     Line1 = {whiteLine, greyLine};
 
     Label2 = label(u"Label2"_s, u"merrin@example.org"_s, {1560, 3000, 2415, 255});
-    setColour(Label2, QPalette::WindowText, blue);
-    Label2->setFont(msSansSerif(9.75, false, true));
+    Look::setColour(Label2, QPalette::WindowText, blue);
+    Label2->setFont(Look::msSansSerif(9.75, false, true));
 
     Label3 = label(u"Label3"_s, u"Mail me here:"_s, {120, 3000, 1455, 255});
     // 9 points rather than 9.75: the wider stand-in font would wrap "here:"
     // out of sight below the label's single line.
-    Label3->setFont(msSansSerif(9, true));
+    Label3->setFont(Look::msSansSerif(9, true));
 
     Label4 = label(u"Label4"_s, u"--- Merrin Oakhollow"_s, {3360, 2040, 2295, 255});
     Label5 = label(u"Label5"_s, u"Computer Science and Engineering"_s, {2160, 2280, 3495, 255});
     Label6 = label(u"Label6"_s, u"Tessmoor Institute of Technology"_s, {2520, 2520, 3135, 255});
     Label7 = label(u"Label7"_s, u"12 Heron Lane, Tessmoor"_s, {3120, 2760, 2535, 255});
     for (QLabel *particulars : {Label4, Label5, Label6, Label7})
-        setColour(particulars, QPalette::WindowText, darkBlue);
+        Look::setColour(particulars, QPalette::WindowText, Look::darkBlue);
 
     lblTitle = label(u"lblTitle"_s, u"Larkspan"_s, {120, 120, 2115, 465});
-    setColour(lblTitle, QPalette::Window, titlePink);
-    setColour(lblTitle, QPalette::WindowText, darkGrey);
-    lblTitle->setFont(requestFont(u"Times New Roman"_s, 20.25));
+    Look::setColour(lblTitle, QPalette::Window, titlePink);
+    Look::setColour(lblTitle, QPalette::WindowText, Look::darkGrey);
+    lblTitle->setFont(Look::font(u"Times New Roman"_s, 20.25));
 
     Label8 = label(u"Label8"_s, u"www.example.org"_s, {120, 1920, 2295, 255});
-    setColour(Label8, QPalette::WindowText, darkOrange);
-    Label8->setFont(msSansSerif(9.75, true));
+    Look::setColour(Label8, QPalette::WindowText, darkOrange);
+    Label8->setFont(Look::msSansSerif(9.75, true));
 
     cmdSysInfo = new QPushButton(u"&System Info..."_s, this);
     cmdSysInfo->setObjectName(u"cmdSysInfo"_s);

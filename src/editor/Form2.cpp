@@ -2,6 +2,7 @@
 #include "editor/Form2.h"
 
 #include "window/FormInstance.h"
+#include "window/Look.h"
 #include "window/Twips.h"
 #include "window/WindowServices.h"
 
@@ -19,16 +20,11 @@ namespace Larkspan {
 
 namespace {
 
-const QColor peach(255, 224, 192);
-const QColor captionText(64, 64, 64);
-// The colour of an active window's border on the desktop the program was
-// drawn for; the toolkit names no such colour, so it is fixed here.
-const QColor activeBorder(180, 180, 180);
 
 void paintField(QWidget *field)
 {
     QPalette palette = field->palette();
-    palette.setColor(QPalette::Base, peach);
+    palette.setColor(QPalette::Base, Look::peach);
     field->setPalette(palette);
 }
 
@@ -68,8 +64,8 @@ QLabel *Form2::caption(const QString &name, const QString &text, const QRect &de
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setAutoFillBackground(true);
     QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, activeBorder);
-    palette.setColor(QPalette::WindowText, captionText);
+    palette.setColor(QPalette::Window, Look::activeBorder);
+    palette.setColor(QPalette::WindowText, Look::darkGrey);
     label->setPalette(palette);
     // The captions were drawn for a smaller dialog font than most desktops
     // use: a caption keeps its place and grows just enough to be read whole.

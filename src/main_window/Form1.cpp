@@ -4,6 +4,7 @@
 #include "store/Schema.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
+#include "window/Look.h"
 #include "window/Twips.h"
 #include "window/WindowServices.h"
 
@@ -18,30 +19,6 @@
 using namespace Qt::StringLiterals;
 
 namespace Larkspan {
-
-namespace {
-
-const QColor peach(255, 224, 192);
-const QColor headingBlue(0, 0, 192);
-
-QFont msSansSerif(qreal points, bool bold)
-{
-    QFont font(u"MS Sans Serif"_s);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
-void paintBackground(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    palette.setColor(QPalette::Base, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
-
-} // namespace
 
 Form1::Form1()
 {
@@ -78,23 +55,21 @@ void Form1::buildControls()
         label->setObjectName(name);
         label->setTextFormat(Qt::PlainText);
         label->setGeometry(geometry);
-        label->setFont(msSansSerif(9.75, true));
-        paintBackground(label, peach);
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, headingBlue);
-        label->setPalette(palette);
+        label->setFont(Look::msSansSerif(9.75, true));
+        Look::fillBackground(label, Look::peach);
+        Look::setColour(label, QPalette::WindowText, Look::darkBlue);
         return label;
     };
     auto list = [&](const QString &name, QRect geometry) {
         auto *box = new QListWidget(client);
         box->setObjectName(name);
         box->setGeometry(geometry);
-        box->setFont(msSansSerif(8.25, true));
+        box->setFont(Look::msSansSerif(8.25, true));
         box->setSelectionMode(QAbstractItemView::SingleSelection);
         box->setSortingEnabled(false);
         box->setUniformItemSizes(true);
-        paintBackground(box, peach);
-        paintBackground(box->viewport(), peach);
+        Look::fillBackground(box, Look::peach);
+        Look::fillBackground(box->viewport(), Look::peach);
         return box;
     };
 
@@ -113,8 +88,8 @@ void Form1::buildControls()
     About->setWordWrap(true);
     About->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     About->setGeometry(Twips::rect(2760, 2640, 5295, 1720, this));
-    About->setFont(msSansSerif(8.25, true));
-    paintBackground(About, peach);
+    About->setFont(Look::msSansSerif(8.25, true));
+    Look::fillBackground(About, Look::peach);
 
     setTabOrder(lstType, lstAddress);
 

@@ -399,12 +399,4 @@ Outcome<std::optional<Row>> AddressTable::firstWithAddress(const QString &addres
     return singleRow(query);
 }
 
-qint64 AddressTable::count()
-{
-    QSqlQuery query(m_db);
-    if (!query.exec(u"SELECT COUNT(*) FROM Informaiton"_s) || !query.next())
-        return -1;
-    return query.value(0).toLongLong();
-}
-
 } // namespace Larkspan

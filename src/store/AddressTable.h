@@ -53,7 +53,6 @@ public:
     Outcome<std::optional<Row>> firstWithAddress(const QString &address,
                                                  const std::optional<QString> &type = {});
 
-    qint64 count();
 
 private:
     enum class Statement {

@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include <functional>
+#include <stdexcept>
 
 using namespace Larkspan;
 using namespace Qt::StringLiterals;
@@ -61,25 +62,14 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(path));
 
         // Three text columns that are never NULL and empty by default.
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"check"_s);
-        db.setDatabaseName(path);
-        QVERIFY(db.open());
-        {
-            QSqlQuery query(db);
-            QVERIFY(query.exec(u"PRAGMA table_info(Informaiton)"_s));
-            QStringList columns;
-            while (query.next()) {
-                columns << u"%1 %2 notnull=%3 default=%4"_s.arg(query.value(1).toString(),
-                    query.value(2).toString(), query.value(3).toString(), query.value(4).toString());
-            }
-            QCOMPARE(columns, QStringList({u"Type TEXT notnull=1 default=''"_s,
-                                           u"address TEXT notnull=1 default=''"_s,
-                                           u"About TEXT notnull=1 default=''"_s}));
-            QVERIFY(!query.exec(u"INSERT INTO Informaiton (Type) VALUES (NULL)"_s));
-        }
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(u"check"_s);
+        QStringList columns;
+        for (const QStringList &c : AddressBookFile::sql(path, u"PRAGMA table_info(Informaiton)"_s))
+            columns << u"%1 %2 notnull=%3 default=%4"_s.arg(c[1], c[2], c[3], c[4]);
+        QCOMPARE(columns, QStringList({u"Type TEXT notnull=1 default=''"_s,
+                                       u"address TEXT notnull=1 default=''"_s,
+                                       u"About TEXT notnull=1 default=''"_s}));
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+            AddressBookFile::sql(path, u"INSERT INTO Informaiton (Type) VALUES (NULL)"_s));
     }
 
     void refusesAnUnusableFileAndLeavesItAlone_data()
@@ -114,15 +104,8 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(content);
         }
-        if (!sqlSetup.isEmpty()) {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"setup"_s);
-            db.setDatabaseName(path);
-            QVERIFY(db.open());
-            QSqlQuery(db).exec(sqlSetup);
-            db.close();
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(u"setup"_s);
-        }
+        if (!sqlSetup.isEmpty())
+            AddressBookFile::sql(path, sqlSetup);
         const QByteArray before = AddressBookFile::digest(path);
         const QStringList entriesBefore = QDir(dir.path()).entryList(QDir::Files);
 
@@ -303,14 +286,7 @@ private Q_SLOTS:
         AddressBookFile file(sample);
         RecordCursor cursor;
         cursor.open(file.path());
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"vandal"_s);
-            db.setDatabaseName(file.path());
-            QVERIFY(db.open());
-            QVERIFY(QSqlQuery(db).exec(u"DROP TABLE Informaiton"_s));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(u"vandal"_s);
+        AddressBookFile::sql(file.path(), u"DROP TABLE Informaiton"_s);
         QCOMPARE(failureOf([&] { cursor.MoveFirst(); }), u"no such table: Informaiton"_s);
     }
 };

@@ -8,6 +8,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QVariant>
 
 #include <stdexcept>
@@ -87,6 +88,23 @@ QList<Larkspan::Record> AddressBookFile::rows() const
         while (query.next())
             result.append({query.value(0).toString(), query.value(1).toString(),
                            query.value(2).toString()});
+    });
+    return result;
+}
+
+QList<QStringList> AddressBookFile::sql(const QString &path, const QString &statement)
+{
+    QList<QStringList> result;
+    withConnection(path, [&](QSqlDatabase &db) {
+        QSqlQuery query(db);
+        query.prepare(statement);
+        exec(query);
+        while (query.next()) {
+            QStringList row;
+            for (int i = 0; i < query.record().count(); ++i)
+                row << query.value(i).toString();
+            result << row;
+        }
     });
     return result;
 }

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 // A fresh address book for one test case: a temporary directory that holds
@@ -26,6 +27,11 @@ public:
 
     // Makes the directory current until this object goes away.
     void enter();
+
+    // Runs one statement on the file at `path` over a connection of its own;
+    // gives the rows it answers, each as its columns' texts. Throws
+    // std::runtime_error with the engine's message when the statement fails.
+    static QList<QStringList> sql(const QString &path, const QString &statement);
 
     // A digest of a file's bytes, to prove a file was left alone.
     static QByteArray digest(const QString &path);

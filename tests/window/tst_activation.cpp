@@ -64,6 +64,17 @@ bool becameActive(QWidget *window)
     return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }, 2000);
 }
 
+// Shows each form in turn, as the program does, waiting until it is active.
+bool showInTurn(std::initializer_list<QWidget *> forms)
+{
+    for (QWidget *form : forms) {
+        services().showWindow(form);
+        if (!becameActive(form))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 class ActivationTest : public QObject
@@ -82,8 +93,7 @@ private Q_SLOTS:
     {
         FormA *a = FormInstance<FormA>::get();
         QCOMPARE(a->activations, 0);
-        services().showWindow(a);
-        QVERIFY(becameActive(a));
+        QVERIFY(showInTurn({a}));
         QTest::qWait(80);
         QCOMPARE(a->activations, 1);
     }
@@ -92,10 +102,7 @@ private Q_SLOTS:
     {
         FormA *a = FormInstance<FormA>::get();
         FormB *b = FormInstance<FormB>::get();
-        services().showWindow(a);
-        QVERIFY(becameActive(a));
-        services().showWindow(b);
-        QVERIFY(becameActive(b));
+        QVERIFY(showInTurn({a, b}));
         QCOMPARE(b->activations, 1);
         QApplication::setActiveWindow(a);
         QVERIFY(becameActive(a));
@@ -107,10 +114,7 @@ private Q_SLOTS:
     {
         FormA *a = FormInstance<FormA>::get();
         FormB *b = FormInstance<FormB>::get();
-        services().showWindow(a);
-        QVERIFY(becameActive(a));
-        services().showWindow(b);
-        QVERIFY(becameActive(b));
+        QVERIFY(showInTurn({a, b}));
         services().giveFocus(a->edit);
         QVERIFY(becameActive(a));
         QCOMPARE(a->activations, 2);
@@ -120,8 +124,7 @@ private Q_SLOTS:
     void closingAMessageBoxRunsNothing()
     {
         FormA *a = FormInstance<FormA>::get();
-        services().showWindow(a);
-        QVERIFY(becameActive(a));
+        QVERIFY(showInTurn({a}));
         QCOMPARE(a->activations, 1);
 
         ModalCloser closer;
@@ -139,8 +142,7 @@ private Q_SLOTS:
     void comingBackFromAnotherProgramRunsNothing()
     {
         FormA *a = FormInstance<FormA>::get();
-        services().showWindow(a);
-        QVERIFY(becameActive(a));
+        QVERIFY(showInTurn({a}));
         QApplication::setActiveWindow(nullptr); // the user went to another program
         QCOMPARE(QApplication::activeWindow(), nullptr);
         QApplication::setActiveWindow(a);       // and came back
@@ -152,10 +154,7 @@ private Q_SLOTS:
     {
         FormA *a = FormInstance<FormA>::get();
         FormB *b = FormInstance<FormB>::get();
-        services().showWindow(a);
-        QVERIFY(becameActive(a));
-        services().showWindow(b);
-        QVERIFY(becameActive(b));
+        QVERIFY(showInTurn({a, b}));
         services().hideWindow(b);
         services().showWindow(b);
         // Qt can lose the active window over a hide and show; the services

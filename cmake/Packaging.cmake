@@ -25,4 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded at run time: the Qt SQL driver (a plugin), the fonts the windows are
 # drawn with, and xdg-open, which opens the addresses.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, fonts-dejavu-core, fonts-liberation, xdg-utils")
+# Glyphs for Chinese, Japanese and Korean categories; the About box's System
+# Info button starts a system information tool when there is one.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-droid-fallback")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "hardinfo | kinfocenter")
 include(CPack)

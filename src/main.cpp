@@ -1,3 +1,4 @@
+#include "cli/CommandLine.h"
 #include "splash/frmSplash1.h"
 #include "window/DesktopPlatform.h"
 #include "window/FormInstance.h"
@@ -10,8 +11,22 @@ using namespace Qt::StringLiterals;
 
 int main(int argc, char *argv[])
 {
+    using Larkspan::CommandLine;
+
+    // The command line first, with no display needed: --help, --version and
+    // mistakes never open a window.
+    CommandLine::Outcome outcome;
+    {
+        QCoreApplication commandLine(argc, argv);
+        CommandLine::setIdentity();
+        outcome = CommandLine::run(QCoreApplication::arguments());
+    }
+    if (const auto *answer = std::get_if<CommandLine::Answer>(&outcome))
+        return answer->print();
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(u"Larkspan"_s);
+    CommandLine::setIdentity();
+    QGuiApplication::setDesktopFileName(u"org.larkspan.Larkspan"_s);
     QApplication::setWindowIcon(QIcon(u":/larkspan.png"_s));
     // The main window's close and the Exit command end the program; no other
     // window's closing does.

@@ -3,8 +3,7 @@
 #include "store/FileFormat.h"
 #include "store/Schema.h"
 #include "store/jet/JetImport.h"
-
-#include <QCoreApplication>
+#include "store/jet/ReaderLocation.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
@@ -40,12 +39,6 @@ QString queryMessage(const QSqlQuery &query)
 QVariant text(const QString &value)
 {
     return value.isNull() ? QVariant(QString(u""_s)) : QVariant(value);
-}
-
-// The converter of old address books ships beside the program.
-QString jetReaderPath()
-{
-    return QCoreApplication::applicationDirPath() + u"/larkspan-jet-reader"_s;
 }
 
 } // namespace

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <variant>
+
+namespace Larkspan {
+
+// Larkspan's command line, handled before any window or display exists:
+// --help, --version and mistakes are answered on the terminal, and what is
+// left over is for the windows. Commands that need no windows belong here
+// too, as the first argument that is not an option.
+class CommandLine
+{
+public:
+    // The command line was answered without windows: print and end.
+    struct Answer
+    {
+        int exitCode = 0;
+        QString output; // for standard output
+        QString error;  // for standard error
+
+        int print() const;
+    };
+
+    // Start the windows, in the current folder (which --home has made the
+    // user's home folder).
+    struct StartWindows
+    {
+    };
+
+    using Outcome = std::variant<Answer, StartWindows>;
+
+    // Sets the application's name and version, which --help and --version
+    // show and the windows use as their caption.
+    static void setIdentity();
+
+    // Runs `arguments` (the program's name first). Needs a QCoreApplication.
+    static Outcome run(const QStringList &arguments);
+};
+
+} // namespace Larkspan

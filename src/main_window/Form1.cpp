@@ -145,6 +145,9 @@ void Form1::connectHandlers()
     ListEvents::onSelectionChange(lstType, this, &Form1::lstType_Click);
     ListEvents::onSelectionChange(lstAddress, this, &Form1::lstAddress_Click);
     ListEvents::onDoubleClick(lstAddress, this, &Form1::lstAddress_DblClick);
+    ListEvents::onEnter(lstAddress, this, &Form1::lstAddress_DblClick);
+    for (QListWidget *list : {lstType, lstAddress})
+        ListEvents::startKeyboardBeforeFirstItem(list);
 }
 
 void Form1::showBoundAbout()

@@ -1,5 +1,6 @@
 #include "about/frmAbout.h"
 
+#include "window/Accessibility.h"
 #include "window/Look.h"
 #include "window/Twips.h"
 #include "window/WindowServices.h"
@@ -34,6 +35,8 @@ QColor menuText()
 frmAbout::frmAbout()
 {
     setObjectName(u"frmAbout"_s);
+    // Heard as "About Larkspan", without the title's leading space.
+    Accessibility::presentWindow(this, QAccessible::Dialog);
     setWindowTitle(u" About Larkspan"_s);
     setWindowIcon(QIcon(u":/larkspan.png"_s));
     // A fixed dialog frame with the close command only; as a tool window it
@@ -157,6 +160,9 @@ void frmAbout::buildControls()
     picIcon->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     picIcon->setPixmap(QPixmap(u":/about.gif"_s));
     picIcon->setFocusPolicy(Qt::StrongFocus);
+    picIcon->setAccessibleName(u"Larkspan emblem"_s);
+    picIcon->setAccessibleDescription(
+        u"Pale larkspur flowers on a violet globe above the name Larkspan, on a lilac card"_s);
     picIcon->setGeometry(Twips::rect(4200, 240, 1410, 1635, this));
 
     for (QPushButton *button : {cmdOK, cmdSysInfo})

@@ -1,6 +1,7 @@
 // The entry editor's window and controls.
 #include "editor/Form2.h"
 
+#include "window/Accessibility.h"
 #include "window/FormInstance.h"
 #include "window/Look.h"
 #include "window/Twips.h"
@@ -45,6 +46,9 @@ QPushButton *button(const QString &name, const QString &text, const QRect &geome
 Form2::Form2()
 {
     setObjectName(u"Form2"_s);
+    // A dialog to assistive technology, although it stays a plain window:
+    // as a QDialog, Escape would close it, and it has no cancel key.
+    Accessibility::presentWindow(this, QAccessible::Dialog);
     setWindowTitle(QString());
     setWindowIcon(QIcon(u":/larkspan.png"_s));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
@@ -113,6 +117,9 @@ void Form2::buildControls()
 
     for (QLabel *label : {Label1, Label2, Label3})
         label->setFocusPolicy(Qt::NoFocus);
+    Accessibility::nameAfter(Combo1, Label1);
+    Accessibility::nameAfter(Text1, Label2);
+    Accessibility::nameAfter(Text2, Label3);
     setTabOrder(Combo1, Text1);
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Command1);

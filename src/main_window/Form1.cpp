@@ -2,6 +2,7 @@
 
 #include "store/RecordCursor.h"
 #include "store/Schema.h"
+#include "window/Accessibility.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
 #include "window/Look.h"
@@ -92,6 +93,11 @@ void Form1::buildControls()
     Look::fillBackground(About, Look::peach);
 
     setTabOrder(lstType, lstAddress);
+    // A screen reader hears each list by its caption, and the information
+    // by its text, with the caption above it as its description.
+    Accessibility::nameAfter(lstType, Label1);
+    Accessibility::nameAfter(lstAddress, Label2);
+    Accessibility::describeAfter(About, Label3);
 
     Data1 = new RecordCursor(this);
     Text1 = new HiddenTextField(u"Text1"_s, u"Text1"_s, client);
@@ -139,6 +145,9 @@ void Form1::connectHandlers()
     ListEvents::onSelectionChange(lstType, this, &Form1::lstType_Click);
     ListEvents::onSelectionChange(lstAddress, this, &Form1::lstAddress_Click);
     ListEvents::onDoubleClick(lstAddress, this, &Form1::lstAddress_DblClick);
+    ListEvents::onEnter(lstAddress, this, &Form1::lstAddress_DblClick);
+    for (QListWidget *list : {lstType, lstAddress})
+        ListEvents::startKeyboardBeforeFirstItem(list);
 }
 
 void Form1::showBoundAbout()

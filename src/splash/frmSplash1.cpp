@@ -1,6 +1,7 @@
 #include "splash/frmSplash1.h"
 
 #include "main_window/Form1.h"
+#include "window/Accessibility.h"
 #include "window/FormInstance.h"
 #include "window/Twips.h"
 #include "window/WindowServices.h"
@@ -30,6 +31,8 @@ bool producesCharacter(const QKeyEvent *event)
 frmSplash1::frmSplash1()
 {
     setObjectName(u"frmSplash1"_s);
+    // A frame named after the program, as the window manager names it.
+    Accessibility::presentWindow(this, QAccessible::Window);
     // No title bar, no taskbar entry, not resizable.
     setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
     setFixedSize(Twips::size(6465, 3225, this));

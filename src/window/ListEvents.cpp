@@ -1,34 +1,38 @@
 #include "window/ListEvents.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 namespace Larkspan::ListEvents {
 
 namespace {
 
-class DoubleClickFilter : public QObject
+// Hands every event of the watched object to `take`, which answers whether
+// it dealt with the event so that it goes no further.
+class EventTaker : public QObject
 {
 public:
-    DoubleClickFilter(QObject *parent, std::function<void()> handler)
+    EventTaker(QObject *parent, std::function<bool(QEvent *)> take)
         : QObject(parent)
-        , m_handler(std::move(handler))
+        , m_take(std::move(take))
     {
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::MouseButtonDblClick
-            && static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-            m_handler();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
+        return m_take(event) || QObject::eventFilter(watched, event);
     }
 
 private:
-    std::function<void()> m_handler;
+    std::function<bool(QEvent *)> m_take;
 };
+
+bool isEnter(const QKeyEvent *key)
+{
+    return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+           && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+}
 
 } // namespace
 
@@ -40,7 +44,37 @@ QString selectedText(const QListWidget *list)
 
 void onDoubleClick(QListWidget *list, std::function<void()> handler)
 {
-    list->viewport()->installEventFilter(new DoubleClickFilter(list, std::move(handler)));
+    list->viewport()->installEventFilter(
+        new EventTaker(list, [handler = std::move(handler)](QEvent *event) {
+            if (event->type() != QEvent::MouseButtonDblClick
+                || static_cast<QMouseEvent *>(event)->button() != Qt::LeftButton)
+                return false;
+            handler();
+            return true;
+        }));
+}
+
+void onEnter(QListWidget *list, std::function<void()> handler)
+{
+    list->installEventFilter(new EventTaker(list, [handler = std::move(handler)](QEvent *event) {
+        if (event->type() != QEvent::KeyPress || !isEnter(static_cast<QKeyEvent *>(event)))
+            return false;
+        if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
+            handler();
+        return true;
+    }));
+}
+
+void startKeyboardBeforeFirstItem(QListWidget *list)
+{
+    list->installEventFilter(new EventTaker(list, [list](QEvent *event) {
+        // Marking "no current item" on purpose keeps the view from picking
+        // the first item when it takes the focus.
+        if (event->type() == QEvent::FocusIn && !list->currentIndex().isValid()
+            && list->selectedItems().isEmpty())
+            list->setCurrentIndex(QModelIndex());
+        return false;
+    }));
 }
 
 } // namespace Larkspan::ListEvents

@@ -31,4 +31,20 @@ void onDoubleClick(QListWidget *list, Receiver *receiver, void (Receiver::*handl
     onDoubleClick(list, [receiver, handler] { (receiver->*handler)(); });
 }
 
+// Runs `handler` when Enter (or the keypad's Enter) is pressed in the list,
+// as users of lists expect: it does what a double click does. The key goes
+// no further, and a held key runs the handler only once.
+void onEnter(QListWidget *list, std::function<void()> handler);
+
+template <typename Receiver>
+void onEnter(QListWidget *list, Receiver *receiver, void (Receiver::*handler)())
+{
+    onEnter(list, [receiver, handler] { (receiver->*handler)(); });
+}
+
+// Lets the keyboard select the list's first item. A list that receives the
+// focus with no current item makes its first item current without selecting
+// it, so the first Down would select the second item and skip the first.
+void startKeyboardBeforeFirstItem(QListWidget *list);
+
 } // namespace Larkspan::ListEvents

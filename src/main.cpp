@@ -1,5 +1,5 @@
+#include "platform/DesktopPlatform.h"
 #include "splash/frmSplash1.h"
-#include "window/DesktopPlatform.h"
 #include "window/FormInstance.h"
 #include "window/WindowServices.h"
 

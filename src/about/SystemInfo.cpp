@@ -1,8 +1,8 @@
 #include "about/SystemInfo.h"
 
 #include "about/InvalidArgumentError.h"
-#include "about/Registry.h"
-#include "window/Platform.h"
+#include "platform/Platform.h"
+#include "platform/Registry.h"
 
 #include <QByteArray>
 
@@ -41,12 +41,12 @@ QString hexDigitsMostSignificantFirst(const QByteArray &bytes)
 std::optional<QString> toolPath()
 {
     QString path;
-    if (GetKeyValue(Registry::localMachine, QString::fromUtf16(msinfoKey),
-                    QString::fromUtf16(msinfoPathValue), path))
+    if (GetKeyValue(Registry::localMachine, QString::fromUtf16(Registry::msinfoKey),
+                    QString::fromUtf16(Registry::msinfoPathValue), path))
         return path; // used as read: the start will tell whether it is there
 
-    if (!GetKeyValue(Registry::localMachine, QString::fromUtf16(toolsLocationKey),
-                     QString::fromUtf16(toolsLocationValue), path))
+    if (!GetKeyValue(Registry::localMachine, QString::fromUtf16(Registry::toolsLocationKey),
+                     QString::fromUtf16(Registry::toolsLocationValue), path))
         return std::nullopt;
 
     const QString candidate = path + QString::fromUtf16(toolFileName);

@@ -10,11 +10,7 @@
 // StartSysInfo and GetKeyValue here.
 namespace Larkspan::SystemInfo {
 
-// Where the tool's location is kept, below the local-machine root.
-inline constexpr char16_t msinfoKey[] = u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-inline constexpr char16_t msinfoPathValue[] = u"PATH";
-inline constexpr char16_t toolsLocationKey[] = u"SOFTWARE\\Microsoft\\Shared Tools Location";
-inline constexpr char16_t toolsLocationValue[] = u"MSINFO";
+// The tool's location is kept in the registry (see Registry::msinfoKey).
 // Appended to the folder read from the second key, separator included.
 inline constexpr char16_t toolFileName[] = u"\\MSINFO32.EXE";
 inline constexpr char16_t unavailableMessage[] = u"System Information Is Unavailable At This Time";

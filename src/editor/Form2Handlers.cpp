@@ -2,10 +2,10 @@
 #include "editor/Form2.h"
 
 #include "main_window/Form1.h"
+#include "platform/Platform.h"
 #include "store/RecordCursor.h"
 #include "window/FormInstance.h"
 #include "window/HiddenTextField.h"
-#include "window/Platform.h"
 #include "window/WindowServices.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #include "launcher/Module1.h"
 
-#include "window/Platform.h"
+#include "platform/Platform.h"
 
 #include <exception>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "window/DesktopPlatform.h"
+#include "platform/DesktopPlatform.h"
 
-#include "about/LinuxRegistry.h"
-#include "launcher/DesktopShell.h"
+#include "platform/DesktopShell.h"
+#include "platform/LinuxRegistry.h"
 
 #include <QApplication>
 #include <QFileInfo>

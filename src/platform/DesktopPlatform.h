@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Platform.h"
+#include "platform/Platform.h"
 
 #include <memory>
 

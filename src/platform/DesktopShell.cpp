@@ -1,4 +1,4 @@
-#include "launcher/DesktopShell.h"
+#include "platform/DesktopShell.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/Outcome.h"
+#include "platform/Outcome.h"
 #include "store/Record.h"
 
 #include <QByteArray>

@@ -1,6 +1,6 @@
 #include "store/RecordCursor.h"
 
-#include "window/Platform.h"
+#include "platform/Platform.h"
 
 using namespace Qt::StringLiterals;
 

@@ -1,7 +1,7 @@
 #include "RecordingPlatform.h"
 #include "about/InvalidArgumentError.h"
-#include "about/Registry.h"
 #include "about/SystemInfo.h"
+#include "platform/Registry.h"
 
 #include <QTest>
 

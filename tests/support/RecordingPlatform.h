@@ -1,7 +1,7 @@
 #pragma once
 
-#include "about/RegistryTable.h"
-#include "window/Platform.h"
+#include "platform/Platform.h"
+#include "platform/RegistryTable.h"
 
 #include <QHash>
 #include <QList>

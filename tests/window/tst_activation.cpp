@@ -5,8 +5,8 @@
 // back from another program.
 #include "ModalCloser.h"
 
+#include "platform/DesktopPlatform.h"
 #include "window/ActivationHandler.h"
-#include "window/DesktopPlatform.h"
 #include "window/FormInstance.h"
 #include "window/WindowServices.h"
 

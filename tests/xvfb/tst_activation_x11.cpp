@@ -3,8 +3,8 @@
 // boxes are closed from the keyboard, and another program takes the focus.
 #include "XvfbSession.h"
 
+#include "platform/DesktopPlatform.h"
 #include "window/ActivationHandler.h"
-#include "window/DesktopPlatform.h"
 #include "window/FormInstance.h"
 #include "window/WindowServices.h"
 

@@ -237,7 +237,7 @@ int runBook(int entries, bool skewed)
                form->lstAddress->addItem(u"www.deleted.example.org"_s);
                form->lstAddress->setCurrentRow(0);
                form->Data1->table().insert({typical, u"www.deleted.example.org"_s, u"x"_s});
-           }, [form] { form->mnuedit_Click(1); }));
+           }, [form] { form->mnuedit_Click(int(Form1::EditItem::Delete)); }));
 
     QTextStream(stdout) << "peak resident KiB\t" << peakResidentKb() << '\n';
     WindowServices::instance().reset();

@@ -16,6 +16,8 @@
 #include <QMenuBar>
 #include <QSignalBlocker>
 
+#include <iterator>
+
 using namespace Qt::StringLiterals;
 
 namespace Larkspan {
@@ -105,18 +107,20 @@ void Form1::buildMenus()
     ed = menuBar()->addMenu(u"&Edit"_s);
     ed->setObjectName(u"ed"_s);
     const struct {
+        EditItem index;
         const char16_t *caption;
         QKeySequence shortcut;
     } items[] = {
-        {u"Add", QKeySequence(Qt::CTRL | Qt::Key_A)},
-        {u"Delete", QKeySequence(Qt::CTRL | Qt::Key_D)},
-        {u"Modify", QKeySequence(Qt::CTRL | Qt::Key_M)},
-        {u"-", QKeySequence()},
-        {u"Exit", QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {EditItem::Add, u"Add", QKeySequence(Qt::CTRL | Qt::Key_A)},
+        {EditItem::Delete, u"Delete", QKeySequence(Qt::CTRL | Qt::Key_D)},
+        {EditItem::Modify, u"Modify", QKeySequence(Qt::CTRL | Qt::Key_M)},
+        {EditItem::Separator, u"-", QKeySequence()},
+        {EditItem::Exit, u"Exit", QKeySequence(Qt::CTRL | Qt::Key_E)},
     };
-    for (int index = 0; index < 5; ++index) {
+    for (int index = 0; index < int(std::size(items)); ++index) {
+        Q_ASSERT(int(items[index].index) == index);
         QAction *item = nullptr;
-        if (index == 3) {
+        if (items[index].index == EditItem::Separator) {
             item = ed->addSeparator();
         } else {
             item = ed->addAction(QString::fromUtf16(items[index].caption));

@@ -17,13 +17,13 @@ namespace Larkspan {
 
 void Form1::mnuedit_Click(int index)
 {
-    switch (index) {
-    case 0:
+    switch (static_cast<EditItem>(index)) {
+    case EditItem::Add:
         // Add: the editor reads the mode word when it activates.
         Text1->setText(u"add"_s);
         WindowServices::instance().showWindow(FormInstance<Form2>::get());
         return;
-    case 1: {
+    case EditItem::Delete: {
         // Delete: the first entry with the selected address under the
         // category in Text1, without a question.
         const QString address = ListEvents::selectedText(lstAddress);
@@ -38,7 +38,7 @@ void Form1::mnuedit_Click(int index)
         WindowServices::instance().giveFocus(lstType);
         return;
     }
-    case 2: {
+    case EditItem::Modify: {
         // Modify: the mode word goes in first, even when no address is
         // selected and the command stops right there.
         Text1->setText(u"mod"_s);
@@ -52,10 +52,10 @@ void Form1::mnuedit_Click(int index)
         WindowServices::instance().showWindow(FormInstance<Form2>::get());
         return;
     }
-    case 4:
+    case EditItem::Exit:
         WindowServices::instance().endProgram(0);
         return;
-    default:
+    case EditItem::Separator:
         return;
     }
 }

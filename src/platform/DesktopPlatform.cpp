@@ -76,6 +76,17 @@ void DesktopPlatform::messageBox(const QString &text)
         QApplication::setActiveWindow(active);
 }
 
+bool DesktopPlatform::canRaiseWindows() const
+{
+    return true;
+}
+
+bool DesktopPlatform::activatesWithoutFocus() const
+{
+    // The window manager gives the focus; the program does not take it.
+    return false;
+}
+
 void DesktopPlatform::unhandledFailure(const QString &description)
 {
     messageBox(description);

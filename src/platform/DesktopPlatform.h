@@ -10,7 +10,8 @@ class LinuxRegistry;
 
 // The platform of a Linux desktop: addresses open through the desktop's
 // default handlers, programs start detached, a read-only stand-in answers
-// for the registry, and message boxes are Qt's.
+// for the registry, message boxes are Qt's, and the window manager stacks
+// windows and hands the focus around.
 class DesktopPlatform : public Platform
 {
 public:
@@ -28,6 +29,8 @@ public:
     long regCloseKey(quint32 key) override;
     std::optional<QString> fileName(const QString &path) override;
     void messageBox(const QString &text) override;
+    bool canRaiseWindows() const override;
+    bool activatesWithoutFocus() const override;
     [[noreturn]] void unhandledFailure(const QString &description) override;
 
 private:

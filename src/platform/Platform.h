@@ -9,10 +9,11 @@
 namespace Larkspan {
 
 // The one seam between Larkspan and the world outside it: opening addresses,
-// starting programs, the registry, the file-existence test, message boxes and
-// the end of the program after a failure nobody handles. The program installs
-// a real implementation at start-up; tests install one that records every
-// call and answers as they please, so nothing is ever launched from a test.
+// starting programs, the registry, the file-existence test, message boxes,
+// what the windowing system allows, and the end of the program after a
+// failure nobody handles. The program installs a real implementation at
+// start-up; tests install one that records every call and answers as they
+// please, so nothing is ever launched from a test.
 class Platform
 {
 public:
@@ -48,6 +49,14 @@ public:
     // A message box with one OK button and no icon, captioned with the
     // application title; returns after the user has closed it.
     virtual void messageBox(const QString &text) = 0;
+
+    // Whether a window can be raised above the others: the windowing system
+    // keeps them in a stacking order.
+    virtual bool canRaiseWindows() const = 0;
+    // Whether a window the program shows may be made the active one although
+    // the windowing system did not give it the focus. Where nobody hands the
+    // focus around (no window manager, no user), it would otherwise never be.
+    virtual bool activatesWithoutFocus() const = 0;
 
     // A failure that no handler catches: shows `description`, then ends the
     // program with a non-zero status. Never returns.

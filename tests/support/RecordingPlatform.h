@@ -29,6 +29,9 @@ namespace Larkspan::Testing {
 //    malformed path), and with "" (no such file) for any other path.
 //  - messageBox() records its text in `messages`, calls `onMessageBox` if
 //    set, and returns at once, as if the user had pressed OK.
+//  - Windows cannot be raised, and a shown window is made active although
+//    nothing gave it the focus (as on Qt's offscreen platform); `raising`
+//    and `activationWithoutFocus` change that.
 //  - unhandledFailure() records the description and throws Unhandled, which
 //    is no std::exception, so no handler of the program can swallow it.
 class RecordingPlatform : public Platform
@@ -77,6 +80,8 @@ public:
     QHash<QString, std::optional<QString>> files;
     RegistryTable registry;
     std::function<void(const QString &)> onMessageBox;
+    bool raising = false;
+    bool activationWithoutFocus = true;
 
     qintptr shellExecute(qintptr owner, const std::optional<QString> &operation,
                          const QString &file, const std::optional<QString> &parameters,
@@ -89,6 +94,8 @@ public:
     long regCloseKey(quint32 key) override;
     std::optional<QString> fileName(const QString &path) override;
     void messageBox(const QString &text) override;
+    bool canRaiseWindows() const override { return raising; }
+    bool activatesWithoutFocus() const override { return activationWithoutFocus; }
     [[noreturn]] void unhandledFailure(const QString &description) override;
 
     // "null" for nothing, the text in double quotes otherwise.

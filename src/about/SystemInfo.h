@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Outcome.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -25,9 +27,10 @@ inline constexpr int normalWindowStyle = 1;
 // to KeyVal as hexadecimal digits, most significant first, and the whole
 // gets the "&h" prefix; a value of any other type leaves KeyVal as it was.
 // An unreadable key or value empties KeyVal and gives false. Value data of
-// size 0 throws InvalidArgumentError. The key is closed on every path.
-bool GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
-                 QString &KeyVal);
+// size 0 cannot be taken as text: that is a failure, which leaves KeyVal as
+// it was. The key is closed on every path.
+Outcome<bool> GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
+                          QString &KeyVal);
 
 // Starts the system information tool with a normal window, or shows
 // unavailableMessage when it cannot be found or started.

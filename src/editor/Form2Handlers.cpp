@@ -101,9 +101,9 @@ void Form2::assignEntry(Form1 *main) const
 
 void Form2::storeNewEntry(Form1 *main) const
 {
-    main->Data1->AddNew();
+    orRaiseUnhandled(main->Data1->AddNew());
     assignEntry(main);
-    main->Data1->Update();
+    orRaiseUnhandled(main->Data1->Update());
 }
 
 void Form2::clearForNextEntry()

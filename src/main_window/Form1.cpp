@@ -1,5 +1,6 @@
 #include "main_window/Form1.h"
 
+#include "platform/Platform.h"
 #include "store/RecordCursor.h"
 #include "store/Schema.h"
 #include "window/HiddenTextField.h"
@@ -17,6 +18,7 @@
 #include <QSignalBlocker>
 
 #include <iterator>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -40,8 +42,10 @@ Form1::Form1()
            Twips::toPixels(4425, this) + menuBar()->sizeHint().height());
 
     // Loading the window opens the cursor on the address book in the
-    // current directory.
-    Data1->open(QDir::current().filePath(QString::fromUtf16(Schema::databaseFileName)));
+    // current directory. When that fails the window still comes up; the
+    // cursor keeps the failure, and its first use raises it.
+    std::ignore
+        = Data1->open(QDir::current().filePath(QString::fromUtf16(Schema::databaseFileName)));
 }
 
 Form1::~Form1() = default;
@@ -160,7 +164,7 @@ void Form1::init()
 {
     const QSignalBlocker blocker(lstType);
     lstType->clear();
-    lstType->addItems(Data1->walkCategories());
+    lstType->addItems(orRaiseUnhandled(Data1->walkCategories()));
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -2,6 +2,7 @@
 #include "main_window/Form1.h"
 
 #include "editor/Form2.h"
+#include "platform/Platform.h"
 #include "store/RecordCursor.h"
 #include "window/FormInstance.h"
 #include "window/HiddenTextField.h"
@@ -29,7 +30,7 @@ void Form1::mnuedit_Click(int index)
         const QString address = ListEvents::selectedText(lstAddress);
         if (address.isEmpty())
             return;
-        Data1->deleteFirst(address, Text1->text());
+        orRaiseUnhandled(Data1->deleteFirst(address, Text1->text()));
         {
             const QSignalBlocker blocker(lstAddress);
             lstAddress->clear();
@@ -48,7 +49,7 @@ void Form1::mnuedit_Click(int index)
         // The first entry with this address, whatever its category; when
         // none has it the cursor stands at end-of-file and the editor opens
         // all the same.
-        Data1->seekAddress(address);
+        orRaiseUnhandled(Data1->seekAddress(address));
         WindowServices::instance().showWindow(FormInstance<Form2>::get());
         return;
     }

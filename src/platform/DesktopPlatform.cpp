@@ -22,15 +22,16 @@ DesktopPlatform::DesktopPlatform()
 
 DesktopPlatform::~DesktopPlatform() = default;
 
-qintptr DesktopPlatform::shellExecute(qintptr owner, const std::optional<QString> &operation,
-                                      const QString &file,
-                                      const std::optional<QString> &parameters,
-                                      const QString &directory, int showCommand)
+Outcome<qintptr> DesktopPlatform::shellExecute(qintptr owner,
+                                               const std::optional<QString> &operation,
+                                               const QString &file,
+                                               const std::optional<QString> &parameters,
+                                               const QString &directory, int showCommand)
 {
     return DesktopShell::shellExecute(owner, operation, file, parameters, directory, showCommand);
 }
 
-std::optional<qint64> DesktopPlatform::startProgram(const QString &path, int windowStyle)
+Outcome<qint64> DesktopPlatform::startProgram(const QString &path, int windowStyle)
 {
     return DesktopShell::startProgram(path, windowStyle);
 }
@@ -52,10 +53,10 @@ long DesktopPlatform::regCloseKey(quint32 key)
     return m_registry->regCloseKey(key);
 }
 
-std::optional<QString> DesktopPlatform::fileName(const QString &path)
+Outcome<QString> DesktopPlatform::fileName(const QString &path)
 {
     if (path.contains(QChar(0)))
-        return std::nullopt;
+        return Failure{u"a path cannot hold a NUL character"_s};
     const QFileInfo info(path);
     if (!info.isFile() || info.isHidden())
         return QString();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Outcome.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
@@ -20,18 +22,19 @@ public:
     virtual ~Platform() = default;
 
     // Hands `file` to the desktop, which opens it with its default handler.
-    // `operation` and `parameters` are null when they hold no value. Returns
-    // the shell's result, greater than 32 on success.
-    virtual qintptr shellExecute(qintptr owner,
-                                 const std::optional<QString> &operation,
-                                 const QString &file,
-                                 const std::optional<QString> &parameters,
-                                 const QString &directory,
-                                 int showCommand) = 0;
+    // `operation` and `parameters` are null when they hold no value. Yields
+    // the shell's result, greater than 32 on success, or a failure when the
+    // call itself could not be made.
+    virtual Outcome<qintptr> shellExecute(qintptr owner,
+                                          const std::optional<QString> &operation,
+                                          const QString &file,
+                                          const std::optional<QString> &parameters,
+                                          const QString &directory,
+                                          int showCommand) = 0;
 
-    // Starts the executable at `path` without waiting for it. Returns the new
-    // task's identifier, or nothing when the program cannot be started.
-    virtual std::optional<qint64> startProgram(const QString &path, int windowStyle) = 0;
+    // Starts the executable at `path` without waiting for it. Yields the new
+    // task's identifier, or a failure when the program cannot be started.
+    virtual Outcome<qint64> startProgram(const QString &path, int windowStyle) = 0;
 
     // Registry. Each returns 0 on success and an error code otherwise, like
     // the calls they stand for. `data` is the caller's buffer: its size on
@@ -43,8 +46,8 @@ public:
     virtual long regCloseKey(quint32 key) = 0;
 
     // The file-existence test: the file's name when a normal file exists at
-    // `path`, the empty string otherwise, nothing for a malformed path.
-    virtual std::optional<QString> fileName(const QString &path) = 0;
+    // `path`, the empty string otherwise, a failure for a malformed path.
+    virtual Outcome<QString> fileName(const QString &path) = 0;
 
     // A message box with one OK button and no icon, captioned with the
     // application title; returns after the user has closed it.
@@ -69,6 +72,22 @@ void setPlatform(Platform *platform);
 
 // Reports a failure that no handler catches, through the platform in force.
 [[noreturn]] void raiseUnhandled(const QString &description);
+
+// The value of `outcome`; a failure is raised as one that no handler
+// catches. Handlers use it where a failure is not theirs to answer.
+template <typename T>
+T orRaiseUnhandled(Outcome<T> outcome)
+{
+    if (!outcome.ok())
+        raiseUnhandled(outcome.error());
+    return std::move(outcome.value());
+}
+
+inline void orRaiseUnhandled(Outcome<void> outcome)
+{
+    if (!outcome.ok())
+        raiseUnhandled(outcome.error());
+}
 
 // The title that captions every message box.
 inline constexpr char16_t applicationTitle[] = u"Larkspan";

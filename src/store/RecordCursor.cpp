@@ -163,24 +163,26 @@ void RecordCursor::assign(Field which, const QString &value)
     m_assigned[static_cast<size_t>(which)] = true;
 }
 
-Outcome<QStringList> RecordCursor::walkCategories()
+template <typename Read>
+Outcome<QStringList> RecordCursor::walk(Read read)
 {
     if (Outcome<void> left = leaveRecord(); !left.ok())
         return left.failure();
-    Outcome<QStringList> types = m_table.distinctCategories();
-    if (types.ok())
+    Outcome<QStringList> collected = read();
+    // A walk ends past the last record.
+    if (collected.ok())
         arriveAt(std::nullopt);
-    return types;
+    return collected;
+}
+
+Outcome<QStringList> RecordCursor::walkCategories()
+{
+    return walk([this] { return m_table.distinctCategories(); });
 }
 
 Outcome<QStringList> RecordCursor::walkAddressesOf(const QString &type)
 {
-    if (Outcome<void> left = leaveRecord(); !left.ok())
-        return left.failure();
-    Outcome<QStringList> addresses = m_table.addressesOf(type);
-    if (addresses.ok())
-        arriveAt(std::nullopt);
-    return addresses;
+    return walk([this, &type] { return m_table.addressesOf(type); });
 }
 
 Outcome<bool> RecordCursor::seekAddress(const QString &address)

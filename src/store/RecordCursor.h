@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace Larkspan {
 
@@ -75,6 +76,8 @@ private:
     Outcome<void> savePending();
     void arriveAt(const std::optional<Row> &row);
     Outcome<void> moveTo(const Outcome<std::optional<Row>> &row);
+    template <typename Read>
+    Outcome<QStringList> walk(Read read);
     void clearFields();
 
     AddressTable m_table;

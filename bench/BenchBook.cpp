@@ -42,7 +42,7 @@ void write(const QString &path, const Shape &shape)
     QFile::remove(path);
     sqlite3 *db = nullptr;
     check(sqlite3_open(QFile::encodeName(path).constData(), &db), db);
-    check(sqlite3_exec(db, QString::fromUtf16(Larkspan::Schema::createTable).toUtf8().constData(),
+    check(sqlite3_exec(db, Larkspan::Schema::createTable.toString().toUtf8().constData(),
                        nullptr, nullptr, nullptr), db);
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
     sqlite3_stmt *insert = nullptr;

@@ -223,7 +223,7 @@ int runBook(int entries, bool skewed)
     report(u"OK in the editor, modify mode"_s,
            measure([&] {
                form->Text1->setText(u"mod"_s);
-               form->Data1->seekAddress(lastAddress);
+               orRaiseUnhandled(form->Data1->seekAddress(lastAddress));
                fillEditor(typical, lastAddress, u"modified"_s);
            }, [editor] { editor->Command1_Click(); }));
 
@@ -236,8 +236,9 @@ int runBook(int entries, bool skewed)
                form->lstAddress->clear();
                form->lstAddress->addItem(u"www.deleted.example.org"_s);
                form->lstAddress->setCurrentRow(0);
-               form->Data1->table().insert({typical, u"www.deleted.example.org"_s, u"x"_s});
-           }, [form] { form->mnuedit_Click(1); }));
+               orRaiseUnhandled(
+                   form->Data1->table().insert({typical, u"www.deleted.example.org"_s, u"x"_s}));
+           }, [form] { form->mnuedit_Click(int(Form1::EditItem::Delete)); }));
 
     QTextStream(stdout) << "peak resident KiB\t" << peakResidentKb() << '\n';
     WindowServices::instance().reset();

@@ -2,7 +2,7 @@
 # and function-pointer connects only.
 function(larkspan_target_defaults target)
     target_compile_options(${target} PRIVATE
-        -Wall -Wextra -Wnon-virtual-dtor -Woverloaded-virtual -Wold-style-cast)
+        -Wall -Wextra -Wshadow -Wnon-virtual-dtor -Woverloaded-virtual -Wold-style-cast)
     if(LARKSPAN_WERROR)
         target_compile_options(${target} PRIVATE -Werror)
     endif()

@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
+#include "platform/DesktopPlatform.h"
 #include "splash/frmSplash1.h"
-#include "window/DesktopPlatform.h"
 #include "window/FormInstance.h"
 #include "window/WindowServices.h"
 

@@ -1,12 +1,10 @@
 #include "about/SystemInfo.h"
 
-#include "about/InvalidArgumentError.h"
-#include "about/Registry.h"
-#include "window/Platform.h"
+#include "platform/Platform.h"
+#include "platform/Registry.h"
 
 #include <QByteArray>
 
-#include <exception>
 #include <optional>
 
 using namespace Qt::StringLiterals;
@@ -37,29 +35,36 @@ QString hexDigitsMostSignificantFirst(const QByteArray &bytes)
 }
 
 // The tool named by the first key, or the tool file in the folder named by
-// the second key when that file exists. Nothing when neither gives a path.
+// the second key when that file exists. Nothing when neither gives a path,
+// or when reading them fails.
 std::optional<QString> toolPath()
 {
     QString path;
-    if (GetKeyValue(Registry::localMachine, QString::fromUtf16(msinfoKey),
-                    QString::fromUtf16(msinfoPathValue), path))
+    const Outcome<bool> first = GetKeyValue(Registry::localMachine,
+                                            QString::fromUtf16(Registry::msinfoKey),
+                                            QString::fromUtf16(Registry::msinfoPathValue), path);
+    if (!first.ok())
+        return std::nullopt;
+    if (first.value())
         return path; // used as read: the start will tell whether it is there
 
-    if (!GetKeyValue(Registry::localMachine, QString::fromUtf16(toolsLocationKey),
-                     QString::fromUtf16(toolsLocationValue), path))
+    const Outcome<bool> second = GetKeyValue(Registry::localMachine,
+                                             QString::fromUtf16(Registry::toolsLocationKey),
+                                             QString::fromUtf16(Registry::toolsLocationValue), path);
+    if (!second.ok() || !second.value())
         return std::nullopt;
 
     const QString candidate = path + QString::fromUtf16(toolFileName);
-    const std::optional<QString> found = platform().fileName(candidate);
-    if (!found || found->isEmpty())
+    const Outcome<QString> found = platform().fileName(candidate);
+    if (!found.ok() || found.value().isEmpty())
         return std::nullopt;
     return candidate;
 }
 
 } // namespace
 
-bool GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
-                 QString &KeyVal)
+Outcome<bool> GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
+                          QString &KeyVal)
 {
     Platform &os = platform();
 
@@ -81,10 +86,10 @@ bool GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyR
     }
 
     if (size == 0) {
-        // The key is closed before the error leaves, so no handle stays open
-        // behind the caller's failure path.
+        // The key is closed before the failure leaves, so no handle stays
+        // open behind the caller's failure path.
         os.regCloseKey(key);
-        throw InvalidArgumentError("registry value has no data");
+        return Failure{u"the registry value has no data"_s};
     }
 
     const QByteArray text = valueText(buffer, size);
@@ -108,14 +113,11 @@ bool GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyR
 
 void StartSysInfo()
 {
-    try {
-        if (const std::optional<QString> path = toolPath()) {
-            if (platform().startProgram(*path, normalWindowStyle))
-                return;
-        }
-    } catch (const std::exception &) {
-        // Every failure ends in the one message below.
+    if (const std::optional<QString> path = toolPath()) {
+        if (platform().startProgram(*path, normalWindowStyle).ok())
+            return;
     }
+    // Every failure ends in this one message.
     platform().messageBox(QString::fromUtf16(unavailableMessage));
 }
 

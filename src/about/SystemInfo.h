@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Outcome.h"
+
 #include <QString>
 #include <QtGlobal>
 
@@ -10,11 +12,7 @@
 // StartSysInfo and GetKeyValue here.
 namespace Larkspan::SystemInfo {
 
-// Where the tool's location is kept, below the local-machine root.
-inline constexpr char16_t msinfoKey[] = u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
-inline constexpr char16_t msinfoPathValue[] = u"PATH";
-inline constexpr char16_t toolsLocationKey[] = u"SOFTWARE\\Microsoft\\Shared Tools Location";
-inline constexpr char16_t toolsLocationValue[] = u"MSINFO";
+// The tool's location is kept in the registry (see Registry::msinfoKey).
 // Appended to the folder read from the second key, separator included.
 inline constexpr char16_t toolFileName[] = u"\\MSINFO32.EXE";
 inline constexpr char16_t unavailableMessage[] = u"System Information Is Unavailable At This Time";
@@ -29,9 +27,10 @@ inline constexpr int normalWindowStyle = 1;
 // to KeyVal as hexadecimal digits, most significant first, and the whole
 // gets the "&h" prefix; a value of any other type leaves KeyVal as it was.
 // An unreadable key or value empties KeyVal and gives false. Value data of
-// size 0 throws InvalidArgumentError. The key is closed on every path.
-bool GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
-                 QString &KeyVal);
+// size 0 cannot be taken as text: that is a failure, which leaves KeyVal as
+// it was. The key is closed on every path.
+Outcome<bool> GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
+                          QString &KeyVal);
 
 // Starts the system information tool with a normal window, or shows
 // unavailableMessage when it cannot be found or started.

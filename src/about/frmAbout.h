@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Outcome.h"
+
 #include <QDialog>
 #include <QList>
 #include <QtGlobal>
@@ -28,8 +30,8 @@ public:
     // Starts the system information tool, or says that it is unavailable.
     void StartSysInfo();
     // Reads one registry value below `KeyRoot` as text into `KeyVal`.
-    bool GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
-                     QString &KeyVal);
+    Outcome<bool> GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
+                              QString &KeyVal);
 
     // Control event handlers.
     void cmdOK_Click();

@@ -24,8 +24,8 @@ void frmAbout::StartSysInfo()
     SystemInfo::StartSysInfo();
 }
 
-bool frmAbout::GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString &SubKeyRef,
-                           QString &KeyVal)
+Outcome<bool> frmAbout::GetKeyValue(quint32 KeyRoot, const QString &KeyName,
+                                    const QString &SubKeyRef, QString &KeyVal)
 {
     return SystemInfo::GetKeyValue(KeyRoot, KeyName, SubKeyRef, KeyVal);
 }

@@ -2,10 +2,10 @@
 #include "editor/Form2.h"
 
 #include "main_window/Form1.h"
+#include "platform/Platform.h"
 #include "store/RecordCursor.h"
 #include "window/FormInstance.h"
 #include "window/HiddenTextField.h"
-#include "window/Platform.h"
 #include "window/WindowServices.h"
 
 #include <QComboBox>
@@ -101,9 +101,9 @@ void Form2::assignEntry(Form1 *main) const
 
 void Form2::storeNewEntry(Form1 *main) const
 {
-    main->Data1->AddNew();
+    orRaiseUnhandled(main->Data1->AddNew());
     assignEntry(main);
-    main->Data1->Update();
+    orRaiseUnhandled(main->Data1->Update());
 }
 
 void Form2::clearForNextEntry()

@@ -1,9 +1,9 @@
 #include "launcher/Module1.h"
 
-#include "window/Platform.h"
+#include "platform/Platform.h"
 
-#include <exception>
 #include <optional>
+#include <tuple>
 
 namespace Module1 {
 
@@ -11,22 +11,10 @@ QString TargetAddress;
 
 namespace {
 
-void shellExecute(const QString &file)
+Larkspan::Outcome<qintptr> shellExecute(const QString &file)
 {
-    Larkspan::platform().shellExecute(0, std::nullopt, file, std::nullopt,
-                                      QString::fromUtf16(workingDirectory), showNormal);
-}
-
-// A step of the web branch: whatever goes wrong in it is skipped and the
-// next step runs. Failures come back as results, which are not looked at;
-// an exception is dropped here for the same reason.
-template<typename Step>
-void skippingFailure(Step step)
-{
-    try {
-        step();
-    } catch (const std::exception &) {
-    }
+    return Larkspan::platform().shellExecute(0, std::nullopt, file, std::nullopt,
+                                             QString::fromUtf16(workingDirectory), showNormal);
 }
 
 } // namespace
@@ -42,23 +30,18 @@ void OpenAddress()
 {
     if (highestPieceIndex(TargetAddress) == 0) {
         // Web address: the browser program first, then the address itself.
-        // The address is never handed to the browser program.
-        skippingFailure([] {
-            Larkspan::platform().startProgram(QString::fromUtf16(browserProgram), maximizedWithFocus);
-        });
-        skippingFailure([] { shellExecute(TargetAddress); });
+        // The address is never handed to the browser program. A step that
+        // fails is skipped: neither outcome is looked at.
+        std::ignore = Larkspan::platform().startProgram(QString::fromUtf16(browserProgram),
+                                                        maximizedWithFocus);
+        std::ignore = shellExecute(TargetAddress);
         return;
     }
 
     // E-mail address (or none at all): a mailto link, the address as it is.
-    // The shell reports failure through its result, which nobody reads; an
-    // exception from the call is a failure no handler here takes, and it
-    // must not cross the event loop that called us.
-    try {
-        shellExecute(QString::fromUtf16(mailtoPrefix) + TargetAddress);
-    } catch (const std::exception &error) {
-        Larkspan::raiseUnhandled(QString::fromLocal8Bit(error.what()));
-    }
+    // The shell's result is not looked at; a failure of the call itself is
+    // one that no handler here takes.
+    Larkspan::orRaiseUnhandled(shellExecute(QString::fromUtf16(mailtoPrefix) + TargetAddress));
 }
 
 } // namespace Module1

@@ -13,10 +13,10 @@ extern QString TargetAddress;
 //
 // An address without "@" is a web address: the fixed browser program is
 // started (maximized) and the bare address is handed to the shell; a step
-// that fails, or throws, is skipped. Any other address (one or more "@", or
-// the empty address) is handed to the shell as "mailto:" followed by the
-// address, unescaped; the shell's result is not looked at, and an exception
-// thrown by the shell call ends the program through Larkspan::raiseUnhandled.
+// that fails is skipped. Any other address (one or more "@", or the empty
+// address) is handed to the shell as "mailto:" followed by the address,
+// unescaped; the shell's result is not looked at, and a failure of the shell
+// call itself ends the program through Larkspan::raiseUnhandled.
 void OpenAddress();
 
 // The highest index of the pieces TargetAddress splits into at every "@":

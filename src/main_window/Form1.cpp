@@ -1,5 +1,6 @@
 #include "main_window/Form1.h"
 
+#include "platform/Platform.h"
 #include "store/RecordCursor.h"
 #include "store/Schema.h"
 #include "window/Accessibility.h"
@@ -16,6 +17,9 @@
 #include <QListWidget>
 #include <QMenuBar>
 #include <QSignalBlocker>
+
+#include <iterator>
+#include <tuple>
 
 using namespace Qt::StringLiterals;
 
@@ -39,8 +43,10 @@ Form1::Form1()
            Twips::toPixels(4425, this) + menuBar()->sizeHint().height());
 
     // Loading the window opens the cursor on the address book in the
-    // current directory.
-    Data1->open(QDir::current().filePath(QString::fromUtf16(Schema::databaseFileName)));
+    // current directory. When that fails the window still comes up; the
+    // cursor keeps the failure, and its first use raises it.
+    std::ignore
+        = Data1->open(QDir::current().filePath(QString::fromUtf16(Schema::databaseFileName)));
 }
 
 Form1::~Form1() = default;
@@ -111,18 +117,20 @@ void Form1::buildMenus()
     ed = menuBar()->addMenu(u"&Edit"_s);
     ed->setObjectName(u"ed"_s);
     const struct {
+        EditItem index;
         const char16_t *caption;
         QKeySequence shortcut;
     } items[] = {
-        {u"Add", QKeySequence(Qt::CTRL | Qt::Key_A)},
-        {u"Delete", QKeySequence(Qt::CTRL | Qt::Key_D)},
-        {u"Modify", QKeySequence(Qt::CTRL | Qt::Key_M)},
-        {u"-", QKeySequence()},
-        {u"Exit", QKeySequence(Qt::CTRL | Qt::Key_E)},
+        {EditItem::Add, u"Add", QKeySequence(Qt::CTRL | Qt::Key_A)},
+        {EditItem::Delete, u"Delete", QKeySequence(Qt::CTRL | Qt::Key_D)},
+        {EditItem::Modify, u"Modify", QKeySequence(Qt::CTRL | Qt::Key_M)},
+        {EditItem::Separator, u"-", QKeySequence()},
+        {EditItem::Exit, u"Exit", QKeySequence(Qt::CTRL | Qt::Key_E)},
     };
-    for (int index = 0; index < 5; ++index) {
+    for (int index = 0; index < int(std::size(items)); ++index) {
+        Q_ASSERT(int(items[index].index) == index);
         QAction *item = nullptr;
-        if (index == 3) {
+        if (items[index].index == EditItem::Separator) {
             item = ed->addSeparator();
         } else {
             item = ed->addAction(QString::fromUtf16(items[index].caption));
@@ -165,7 +173,7 @@ void Form1::init()
 {
     const QSignalBlocker blocker(lstType);
     lstType->clear();
-    lstType->addItems(Data1->walkCategories());
+    lstType->addItems(orRaiseUnhandled(Data1->walkCategories()));
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -24,6 +24,9 @@ class Form1 : public QMainWindow, public ActivationHandler
     Q_OBJECT
 
 public:
+    // The items of the Edit menu's item array `mnuedit`, by index.
+    enum class EditItem { Add = 0, Delete = 1, Modify = 2, Separator = 3, Exit = 4 };
+
     Form1();
     ~Form1() override;
 
@@ -37,6 +40,7 @@ public:
     void lstType_Click();
     void lstAddress_Click();
     void lstAddress_DblClick();
+    // The handler of the whole item array: `index` is an EditItem.
     void mnuedit_Click(int index);
     void mnuAbout_Click();
 

@@ -3,6 +3,7 @@
 #include "main_window/Form1.h"
 
 #include "launcher/Module1.h"
+#include "platform/Platform.h"
 #include "store/RecordCursor.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
@@ -19,14 +20,14 @@ void Form1::lstType_Click()
     Text1->setText(ListEvents::selectedText(lstType));
     const QSignalBlocker blocker(lstAddress);
     lstAddress->clear();
-    lstAddress->addItems(Data1->walkAddressesOf(Text1->text()));
+    lstAddress->addItems(orRaiseUnhandled(Data1->walkAddressesOf(Text1->text())));
 }
 
 void Form1::lstAddress_Click()
 {
     // The first record with this address wins, whatever its category; the
     // cursor stays on it.
-    if (Data1->seekAddress(ListEvents::selectedText(lstAddress)))
+    if (orRaiseUnhandled(Data1->seekAddress(ListEvents::selectedText(lstAddress))))
         About->setText(Text4->text());
 }
 

@@ -2,6 +2,7 @@
 #include "main_window/Form1.h"
 
 #include "editor/Form2.h"
+#include "platform/Platform.h"
 #include "store/RecordCursor.h"
 #include "window/FormInstance.h"
 #include "window/HiddenTextField.h"
@@ -17,19 +18,19 @@ namespace Larkspan {
 
 void Form1::mnuedit_Click(int index)
 {
-    switch (index) {
-    case 0:
+    switch (static_cast<EditItem>(index)) {
+    case EditItem::Add:
         // Add: the editor reads the mode word when it activates.
         Text1->setText(u"add"_s);
         WindowServices::instance().showWindow(FormInstance<Form2>::get());
         return;
-    case 1: {
+    case EditItem::Delete: {
         // Delete: the first entry with the selected address under the
         // category in Text1, without a question.
         const QString address = ListEvents::selectedText(lstAddress);
         if (address.isEmpty())
             return;
-        Data1->deleteFirst(address, Text1->text());
+        orRaiseUnhandled(Data1->deleteFirst(address, Text1->text()));
         {
             const QSignalBlocker blocker(lstAddress);
             lstAddress->clear();
@@ -38,7 +39,7 @@ void Form1::mnuedit_Click(int index)
         WindowServices::instance().giveFocus(lstType);
         return;
     }
-    case 2: {
+    case EditItem::Modify: {
         // Modify: the mode word goes in first, even when no address is
         // selected and the command stops right there.
         Text1->setText(u"mod"_s);
@@ -48,14 +49,14 @@ void Form1::mnuedit_Click(int index)
         // The first entry with this address, whatever its category; when
         // none has it the cursor stands at end-of-file and the editor opens
         // all the same.
-        Data1->seekAddress(address);
+        orRaiseUnhandled(Data1->seekAddress(address));
         WindowServices::instance().showWindow(FormInstance<Form2>::get());
         return;
     }
-    case 4:
+    case EditItem::Exit:
         WindowServices::instance().endProgram(0);
         return;
-    default:
+    case EditItem::Separator:
         return;
     }
 }

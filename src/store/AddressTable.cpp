@@ -2,14 +2,15 @@
 
 #include "store/FileFormat.h"
 #include "store/Schema.h"
+#include "store/SqlSupport.h"
 #include "store/jet/JetImport.h"
 #include "store/jet/ReaderLocation.h"
 
 #include <QAtomicInt>
 #include <QFileInfo>
-#include <QSqlError>
-#include <QSqlQuery>
+#include <QScopeGuard>
 #include <QSqlDriver>
+#include <QSqlQuery>
 #include <QVariant>
 
 #include <sqlite3.h>
@@ -20,26 +21,30 @@ namespace Larkspan {
 
 namespace {
 
+using namespace Schema;
+
+constexpr auto tableInfo = join(u"PRAGMA table_info(", table, u")");
+constexpr auto nextRow = join(selectRows, u" WHERE rowid > ? ORDER BY rowid LIMIT 1");
+constexpr auto firstWithAddressRow = join(
+    selectRows, u" WHERE ", addressColumn, u" = ? ORDER BY rowid LIMIT 1");
+constexpr auto firstWithAddressAndTypeRow = join(
+    selectRows, u" WHERE ", addressColumn, u" = ? AND ", typeColumn, u" = ? ORDER BY rowid LIMIT 1");
+constexpr auto deleteRow = join(u"DELETE FROM ", table, u" WHERE rowid = ?");
+constexpr auto tableExists = u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?";
+
+// The lists, from the companion tables, or from the address table itself
+// where the file cannot take those.
+constexpr auto categoriesInOrder = join(
+    u"SELECT ", typeColumn, u" FROM ", categoryTable, u" ORDER BY ", firstRowColumn);
+constexpr auto categoriesByScan = join(
+    u"SELECT ", typeColumn, u" FROM ", table, u" GROUP BY ", typeColumn, u" ORDER BY MIN(rowid)");
+constexpr auto addressesInOrder = join(
+    u"SELECT ", addressColumn, u" FROM ", addressTable, u" WHERE ", typeColumn, u" = ?1",
+    u" ORDER BY ", rowColumn);
+constexpr auto addressesByScan = join(
+    u"SELECT ", addressColumn, u" FROM ", table, u" WHERE ", typeColumn, u" = ?1 ORDER BY rowid");
+
 QAtomicInt connectionCounter;
-
-QString engineMessage(const QSqlError &error)
-{
-    // The engine's own words; the driver's prefix adds nothing for a person.
-    const QString text = error.databaseText().trimmed();
-    return text.isEmpty() ? error.text().trimmed() : text;
-}
-
-QString queryMessage(const QSqlQuery &query)
-{
-    return engineMessage(query.lastError());
-}
-
-// Texts are never NULL in the table: a null QString would bind as NULL,
-// which no column takes and no comparison matches, so it goes in as "".
-QVariant text(const QString &value)
-{
-    return value.isNull() ? QVariant(QString(u""_s)) : QVariant(value);
-}
 
 } // namespace
 
@@ -51,11 +56,6 @@ AddressTable::AddressTable()
 AddressTable::~AddressTable()
 {
     close();
-}
-
-bool AddressTable::isOpen() const
-{
-    return m_db.isValid() && m_db.isOpen();
 }
 
 void AddressTable::close()
@@ -73,65 +73,63 @@ void AddressTable::close()
     }
 }
 
-Failure AddressTable::openConnection(const QString &path, bool readOnly)
+Outcome<void> AddressTable::openConnection(const QString &path, bool readOnly)
 {
     close();
     m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connection);
     if (!m_db.isValid())
-        return engineMessage(m_db.lastError());
+        return Failure{Sql::engineMessage(m_db.lastError())};
     m_db.setDatabaseName(path);
-    QString options = u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(Schema::busyTimeoutMs);
+    QString options = u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(busyTimeoutMs);
     if (readOnly)
         options += u";QSQLITE_OPEN_READONLY"_s;
     m_db.setConnectOptions(options);
     if (!m_db.open()) {
-        const QString message = engineMessage(m_db.lastError());
+        const QString message = Sql::engineMessage(m_db.lastError());
         close();
-        return message;
+        return Failure{message};
     }
     return {};
 }
 
-Failure AddressTable::open(const QString &path)
+Outcome<void> AddressTable::open(const QString &path)
 {
+    // Whatever fails from here on leaves the table closed.
+    auto closeOnFailure = qScopeGuard([this] { close(); });
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink()) {
-        if (auto failure = openConnection(path, false))
-            return failure;
-        if (auto failure = createTable()) {
-            close();
-            return failure;
+        if (Outcome<void> opened = openConnection(path, false); !opened.ok())
+            return opened;
+        if (Outcome<void> created = createTable(); !created.ok())
+            return created;
+    } else {
+        // An address book from the older desktop database format is
+        // converted first, keeping the original beside it; any other file
+        // that is not ours is refused. Either way, a file that cannot be
+        // used comes out of this exactly as it went in.
+        switch (detectFileFormat(path)) {
+        case FileFormat::Jet3:
+        case FileFormat::Jet4:
+        case FileFormat::Ace:
+        case FileFormat::NotARegularFile:
+        case FileFormat::Unreadable:
+            if (Outcome<void> converted = JetImport::convertInPlace(path, jetReaderPath());
+                !converted.ok())
+                return converted;
+            break;
+        case FileFormat::Missing:
+        case FileFormat::SQLite:
+        case FileFormat::Unknown:
+            break;
         }
-        prepareForSpeed();
-        return {};
+        if (Outcome<void> opened = openConnection(path, true); !opened.ok())
+            return opened;
+        if (Outcome<void> usable = checkUsable(); !usable.ok())
+            return usable;
+        if (Outcome<void> opened = openConnection(path, false); !opened.ok())
+            return opened;
     }
-
-    // An address book from the older desktop database format is converted
-    // first, keeping the original beside it; any other file that is not
-    // ours is refused. Either way, a file that cannot be used comes out of
-    // this exactly as it went in.
-    switch (detectFileFormat(path)) {
-    case FileFormat::Jet3:
-    case FileFormat::Jet4:
-    case FileFormat::Ace:
-    case FileFormat::NotARegularFile:
-    case FileFormat::Unreadable:
-        if (auto failure = JetImport::convertInPlace(path, jetReaderPath()))
-            return failure;
-        break;
-    case FileFormat::Missing:
-    case FileFormat::SQLite:
-    case FileFormat::Unknown:
-        break;
-    }
-    if (auto failure = openConnection(path, true))
-        return failure;
-    if (auto failure = checkUsable()) {
-        close();
-        return failure;
-    }
-    if (auto failure = openConnection(path, false))
-        return failure;
+    closeOnFailure.dismiss();
     prepareForSpeed();
     return {};
 }
@@ -145,109 +143,101 @@ void AddressTable::prepareForSpeed()
     QSqlQuery query(m_db);
     query.exec(u"PRAGMA journal_mode=WAL"_s);
     query.exec(u"PRAGMA synchronous=NORMAL"_s);
-    query.exec(u"PRAGMA cache_size=-%1"_s.arg(Schema::cacheKiB));
-    query.exec(QString::fromUtf16(Schema::createTypeIndex));
-    query.exec(QString::fromUtf16(Schema::createAddressIndex));
+    query.exec(u"PRAGMA cache_size=-%1"_s.arg(cacheKiB));
+    query.exec(createTypeIndex.toString());
+    query.exec(createAddressIndex.toString());
 
     m_companions = false;
     if (!m_db.transaction())
         return;
-    auto exists = [&query](const char16_t *table) {
-        query.prepare(u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"_s);
-        query.addBindValue(QString::fromUtf16(table));
+    auto rollback = qScopeGuard([this] { m_db.rollback(); });
+    auto exists = [&query](const char16_t *name) {
+        query.prepare(QString::fromUtf16(tableExists));
+        query.addBindValue(QString::fromUtf16(name));
         const bool found = query.exec() && query.next();
         query.finish();
         return found;
     };
-    const bool haveCategories = exists(Schema::categoryTable);
-    const bool haveAddresses = exists(Schema::addressTable);
-    const bool ok = query.exec(QString::fromUtf16(Schema::createCategoryTable))
-                    && query.exec(QString::fromUtf16(Schema::createCategoryOrderIndex))
-                    && query.exec(QString::fromUtf16(Schema::createAddressTable))
-                    && (haveCategories || query.exec(QString::fromUtf16(Schema::fillCategoryTable)))
-                    && (haveAddresses || query.exec(QString::fromUtf16(Schema::fillAddressTable)))
-                    && query.exec(QString::fromUtf16(Schema::createInsertTrigger))
-                    && query.exec(QString::fromUtf16(Schema::createDeleteTrigger))
-                    && query.exec(QString::fromUtf16(Schema::createUpdateTrigger));
-    if (!ok || !m_db.commit()) {
-        m_db.rollback();
+    const bool haveCategories = exists(categoryTable);
+    const bool haveAddresses = exists(addressTable);
+    const bool ok = query.exec(createCategoryTable.toString())
+                    && query.exec(createCategoryOrderIndex.toString())
+                    && query.exec(createAddressTable.toString())
+                    && (haveCategories || query.exec(fillCategoryTable.toString()))
+                    && (haveAddresses || query.exec(fillAddressTable.toString()))
+                    && query.exec(createInsertTrigger.toString())
+                    && query.exec(createDeleteTrigger.toString())
+                    && query.exec(createUpdateTrigger.toString());
+    if (!ok || !m_db.commit())
         return;
-    }
+    rollback.dismiss();
     m_companions = true;
 }
 
-QSqlQuery &AddressTable::prepared(Statement which, const QString &sql)
+QSqlQuery &AddressTable::prepared(Statement which, QStringView sql)
 {
     // Statements asked for again and again are prepared once.
     auto &slot = m_prepared[static_cast<size_t>(which)];
     if (!slot) {
         slot = std::make_unique<QSqlQuery>(m_db);
         slot->setForwardOnly(true);
-        slot->prepare(sql);
+        slot->prepare(sql.toString());
     }
     return *slot;
 }
 
-Failure AddressTable::checkUsable()
+Outcome<void> AddressTable::checkUsable()
 {
     QSqlQuery query(m_db);
-    if (!query.exec(u"PRAGMA table_info(Informaiton)"_s))
-        return queryMessage(query);
-    bool columns[3] = {false, false, false};
+    if (!query.exec(tableInfo.toString()))
+        return Failure{Sql::engineMessage(query)};
+    const char16_t *const names[3] = {typeColumn, addressColumn, aboutColumn};
+    bool found[3] = {false, false, false};
     bool any = false;
     while (query.next()) {
         any = true;
         const QString name = query.value(1).toString();
-        if (name == QStringView(Schema::typeColumn))
-            columns[0] = true;
-        else if (name == QStringView(Schema::addressColumn))
-            columns[1] = true;
-        else if (name == QStringView(Schema::aboutColumn))
-            columns[2] = true;
+        for (int i = 0; i < 3; ++i)
+            found[i] = found[i] || name == QStringView(names[i]);
     }
     if (query.lastError().isValid())
-        return queryMessage(query);
+        return Failure{Sql::engineMessage(query)};
     if (!any)
-        return u"no such table: %1"_s.arg(QStringView(Schema::table));
-    const char16_t *names[3] = {Schema::typeColumn, Schema::addressColumn, Schema::aboutColumn};
+        return Failure{u"no such table: %1"_s.arg(QStringView(table))};
     for (int i = 0; i < 3; ++i) {
-        if (!columns[i])
-            return u"no such column: %1"_s.arg(QStringView(names[i]));
+        if (!found[i])
+            return Failure{u"no such column: %1"_s.arg(QStringView(names[i]))};
     }
     return {};
 }
 
-Failure AddressTable::createTable()
+Outcome<void> AddressTable::createTable()
 {
     if (!m_db.transaction())
-        return engineMessage(m_db.lastError());
+        return Failure{Sql::engineMessage(m_db.lastError())};
+    auto rollback = qScopeGuard([this] { m_db.rollback(); });
     QSqlQuery query(m_db);
     // Another Larkspan may have created it a moment ago.
-    QString create = QString::fromUtf16(Schema::createTable);
-    create.replace(u"CREATE TABLE "_s, u"CREATE TABLE IF NOT EXISTS "_s);
-    for (const QString &statement : {create, QString::fromUtf16(Schema::createTypeIndex),
-                                     QString::fromUtf16(Schema::createAddressIndex)}) {
-        if (!query.exec(statement)) {
-            const QString message = queryMessage(query);
-            m_db.rollback();
-            return message;
-        }
+    for (QStringView statement :
+         {Schema::createTable.view(), createTypeIndex.view(), createAddressIndex.view()}) {
+        if (!query.exec(statement.toString()))
+            return Failure{Sql::engineMessage(query)};
     }
     if (!m_db.commit())
-        return engineMessage(m_db.lastError());
+        return Failure{Sql::engineMessage(m_db.lastError())};
+    rollback.dismiss();
     return {};
 }
 
 Outcome<std::optional<Row>> AddressTable::singleRow(QSqlQuery &query)
 {
+    // A statement left open would hold a read lock on the file.
+    const auto finish = qScopeGuard([&query] { query.finish(); });
     if (!query.exec())
-        return Outcome<std::optional<Row>>::failure(queryMessage(query));
+        return Failure{Sql::engineMessage(query)};
     if (!query.next()) {
-        const bool failed = query.lastError().isValid();
-        const QString message = failed ? queryMessage(query) : QString();
-        query.finish();
-        if (failed)
-            return Outcome<std::optional<Row>>::failure(message);
+        if (query.lastError().isValid())
+            return Failure{Sql::engineMessage(query)};
         return std::optional<Row>();
     }
     Row row;
@@ -255,24 +245,12 @@ Outcome<std::optional<Row>> AddressTable::singleRow(QSqlQuery &query)
     row.record.type = query.value(1).toString();
     row.record.address = query.value(2).toString();
     row.record.about = query.value(3).toString();
-    // A statement left open would hold a read lock on the file.
-    query.finish();
     return std::optional<Row>(std::move(row));
 }
 
 Outcome<std::optional<Row>> AddressTable::next(qint64 rowid)
 {
-    QSqlQuery &query = prepared(Statement::Next,
-                                u"SELECT rowid, Type, address, About FROM Informaiton"
-                                u" WHERE rowid > ? ORDER BY rowid LIMIT 1"_s);
-    query.addBindValue(rowid);
-    return singleRow(query);
-}
-
-Outcome<std::optional<Row>> AddressTable::row(qint64 rowid)
-{
-    QSqlQuery query(m_db);
-    query.prepare(u"SELECT rowid, Type, address, About FROM Informaiton WHERE rowid = ?"_s);
+    QSqlQuery &query = prepared(Statement::Next, nextRow.view());
     query.addBindValue(rowid);
     return singleRow(query);
 }
@@ -280,82 +258,83 @@ Outcome<std::optional<Row>> AddressTable::row(qint64 rowid)
 Outcome<qint64> AddressTable::insert(const Record &record)
 {
     QSqlQuery query(m_db);
-    query.prepare(u"INSERT INTO Informaiton (Type, address, About) VALUES (?, ?, ?)"_s);
-    query.addBindValue(text(record.type));
-    query.addBindValue(text(record.address));
-    query.addBindValue(text(record.about));
+    query.prepare(insertRecord.toString());
+    query.addBindValue(Sql::storedText(record.type));
+    query.addBindValue(Sql::storedText(record.address));
+    query.addBindValue(Sql::storedText(record.about));
     if (!query.exec())
-        return Outcome<qint64>::failure(queryMessage(query));
+        return Failure{Sql::engineMessage(query)};
     return query.lastInsertId().toLongLong();
 }
 
-Failure AddressTable::update(qint64 rowid, const Record &record, const bool which[3])
+Outcome<void> AddressTable::update(qint64 rowid, const Record &record, const bool which[3])
 {
+    const char16_t *const columns[3] = {typeColumn, addressColumn, aboutColumn};
+    const QString *const values[3] = {&record.type, &record.address, &record.about};
     QStringList assignments;
-    if (which[0])
-        assignments << u"Type = :type"_s;
-    if (which[1])
-        assignments << u"address = :address"_s;
-    if (which[2])
-        assignments << u"About = :about"_s;
+    for (int i = 0; i < 3; ++i) {
+        if (which[i])
+            assignments << u"%1 = ?"_s.arg(QStringView(columns[i]));
+    }
     if (assignments.isEmpty())
         return {};
     QSqlQuery query(m_db);
-    query.prepare(u"UPDATE Informaiton SET %1 WHERE rowid = :rowid"_s.arg(assignments.join(u", ")));
-    if (which[0])
-        query.bindValue(u":type"_s, text(record.type));
-    if (which[1])
-        query.bindValue(u":address"_s, text(record.address));
-    if (which[2])
-        query.bindValue(u":about"_s, text(record.about));
-    query.bindValue(u":rowid"_s, rowid);
+    query.prepare(u"UPDATE %1 SET %2 WHERE rowid = ?"_s.arg(QStringView(table),
+                                                              assignments.join(u", ")));
+    for (int i = 0; i < 3; ++i) {
+        if (which[i])
+            query.addBindValue(Sql::storedText(*values[i]));
+    }
+    query.addBindValue(rowid);
     if (!query.exec())
-        return queryMessage(query);
+        return Failure{Sql::engineMessage(query)};
     return {};
 }
 
-Failure AddressTable::remove(qint64 rowid)
+Outcome<void> AddressTable::remove(qint64 rowid)
 {
     QSqlQuery query(m_db);
-    query.prepare(u"DELETE FROM Informaiton WHERE rowid = ?"_s);
+    query.prepare(deleteRow.toString());
     query.addBindValue(rowid);
     if (!query.exec())
-        return queryMessage(query);
+        return Failure{Sql::engineMessage(query)};
     return {};
 }
 
 Outcome<QStringList> AddressTable::distinctCategories()
 {
-    if (m_companions)
-        return column(Statement::Categories, "SELECT Type FROM LarkspanCategories ORDER BY firstRow");
     return column(Statement::Categories,
-                  "SELECT Type FROM Informaiton GROUP BY Type ORDER BY MIN(rowid)");
+                  m_companions ? categoriesInOrder.view() : categoriesByScan.view());
 }
 
 Outcome<QStringList> AddressTable::addressesOf(const QString &type)
 {
     return column(Statement::Addresses,
-                  m_companions ? "SELECT address FROM LarkspanAddresses WHERE Type = ?1 ORDER BY row"
-                               : "SELECT address FROM Informaiton WHERE Type = ?1 ORDER BY rowid",
-                  type.toUtf8());
+                  m_companions ? addressesInOrder.view() : addressesByScan.view(), type.toUtf8());
 }
 
-Outcome<QStringList> AddressTable::column(Statement which, const char *sql,
+Outcome<QStringList> AddressTable::column(Statement which, QStringView sql,
                                           const std::optional<QByteArray> &parameter)
 {
     // The lists can hold a hundred thousand texts: they are read straight
     // from SQLite, on the connection Qt opened, without a QVariant per value.
     const QVariant handle = m_db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return Outcome<QStringList>::failure(u"the SQLite driver gives no handle"_s);
+        return Failure{u"the SQLite driver gives no handle"_s};
     sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
     sqlite3_stmt *&statement = m_raw[static_cast<size_t>(which)];
     if (!statement
-        && sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &statement, nullptr)
+        && sqlite3_prepare16_v3(db, sql.utf16(), int(sql.size() * sizeof(char16_t)),
+                                SQLITE_PREPARE_PERSISTENT, &statement, nullptr)
                != SQLITE_OK) {
         statement = nullptr;
-        return Outcome<QStringList>::failure(QString::fromUtf8(sqlite3_errmsg(db)));
+        return Failure{QString::fromUtf8(sqlite3_errmsg(db))};
     }
+    // A statement left open would hold a read lock on the file.
+    const auto reset = qScopeGuard([statement] {
+        sqlite3_reset(statement);
+        sqlite3_clear_bindings(statement);
+    });
     if (parameter)
         sqlite3_bind_text(statement, 1, parameter->constData(), int(parameter->size()),
                           SQLITE_TRANSIENT);
@@ -365,12 +344,8 @@ Outcome<QStringList> AddressTable::column(Statement which, const char *sql,
         const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, 0));
         result << QString::fromUtf8(text, sqlite3_column_bytes(statement, 0));
     }
-    const QString message = rc == SQLITE_DONE ? QString() : QString::fromUtf8(sqlite3_errmsg(db));
-    // A statement left open would hold a read lock on the file.
-    sqlite3_reset(statement);
-    sqlite3_clear_bindings(statement);
-    if (!message.isNull())
-        return Outcome<QStringList>::failure(message);
+    if (rc != SQLITE_DONE)
+        return Failure{QString::fromUtf8(sqlite3_errmsg(db))};
     return result;
 }
 
@@ -378,17 +353,14 @@ Outcome<std::optional<Row>> AddressTable::firstWithAddress(const QString &addres
                                                            const std::optional<QString> &type)
 {
     if (type) {
-        QSqlQuery &query = prepared(Statement::FirstWithAddressAndType,
-                                    u"SELECT rowid, Type, address, About FROM Informaiton"
-                                    u" WHERE address = ? AND Type = ? ORDER BY rowid LIMIT 1"_s);
-        query.addBindValue(text(address));
-        query.addBindValue(text(*type));
+        QSqlQuery &query
+            = prepared(Statement::FirstWithAddressAndType, firstWithAddressAndTypeRow.view());
+        query.addBindValue(Sql::storedText(address));
+        query.addBindValue(Sql::storedText(*type));
         return singleRow(query);
     }
-    QSqlQuery &query = prepared(Statement::FirstWithAddress,
-                                u"SELECT rowid, Type, address, About FROM Informaiton"
-                                u" WHERE address = ? ORDER BY rowid LIMIT 1"_s);
-    query.addBindValue(text(address));
+    QSqlQuery &query = prepared(Statement::FirstWithAddress, firstWithAddressRow.view());
+    query.addBindValue(Sql::storedText(address));
     return singleRow(query);
 }
 

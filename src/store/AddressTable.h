@@ -1,12 +1,13 @@
 #pragma once
 
-#include "store/Outcome.h"
+#include "platform/Outcome.h"
 #include "store/Record.h"
 
 #include <QByteArray>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 
 #include <array>
 #include <memory>
@@ -32,18 +33,16 @@ public:
     // Opens the address book at `path`. A missing file is created with an
     // empty table; a file that exists but is no usable address book is
     // refused and left exactly as it was.
-    Failure open(const QString &path);
-    bool isOpen() const;
+    Outcome<void> open(const QString &path);
     void close();
 
     // The first row after `rowid` in record order (0 for the very first).
     Outcome<std::optional<Row>> next(qint64 rowid);
-    Outcome<std::optional<Row>> row(qint64 rowid);
 
     Outcome<qint64> insert(const Record &record);
     // Writes the fields flagged in `which` (Type, address, About) into `rowid`.
-    Failure update(qint64 rowid, const Record &record, const bool which[3]);
-    Failure remove(qint64 rowid);
+    Outcome<void> update(qint64 rowid, const Record &record, const bool which[3]);
+    Outcome<void> remove(qint64 rowid);
 
     // Each distinct category once, in order of first appearance.
     Outcome<QStringList> distinctCategories();
@@ -52,7 +51,6 @@ public:
     // The first row with this address (and, when given, this category).
     Outcome<std::optional<Row>> firstWithAddress(const QString &address,
                                                  const std::optional<QString> &type = {});
-
 
 private:
     enum class Statement {
@@ -64,15 +62,15 @@ private:
         Count
     };
 
-    Failure openConnection(const QString &path, bool readOnly);
-    Failure checkUsable();
-    Failure createTable();
+    Outcome<void> openConnection(const QString &path, bool readOnly);
+    Outcome<void> checkUsable();
+    Outcome<void> createTable();
     void prepareForSpeed();
     Outcome<std::optional<Row>> singleRow(QSqlQuery &query);
-    Outcome<QStringList> column(Statement which, const char *sql,
+    Outcome<QStringList> column(Statement which, QStringView sql,
                                 const std::optional<QByteArray> &parameter = {});
 
-    QSqlQuery &prepared(Statement which, const QString &sql);
+    QSqlQuery &prepared(Statement which, QStringView sql);
 
     QString m_connection;
     QSqlDatabase m_db;

@@ -1,14 +1,13 @@
 #include "store/RecordCursor.h"
 
-#include "window/Platform.h"
-
 using namespace Qt::StringLiterals;
 
 namespace Larkspan {
 
 namespace {
 
-QString &member(Record &record, Field field)
+template <typename Fields>
+auto &member(Fields &record, Field field)
 {
     switch (field) {
     case Field::Type:
@@ -21,6 +20,11 @@ QString &member(Record &record, Field field)
     return record.about;
 }
 
+Failure noCurrentRecord()
+{
+    return Failure{u"No current record."_s};
+}
+
 } // namespace
 
 RecordCursor::RecordCursor(QObject *parent)
@@ -31,33 +35,15 @@ RecordCursor::RecordCursor(QObject *parent)
 
 RecordCursor::~RecordCursor() = default;
 
-void RecordCursor::open(const QString &path)
+Outcome<void> RecordCursor::open(const QString &path)
 {
-    m_openFailure = m_table.open(path);
-    if (m_openFailure)
-        return;
-    // Like any freshly opened result set, the cursor starts on the first record.
-    arriveAt(check(m_table.next(0)));
-}
-
-void RecordCursor::ensureOpen()
-{
-    if (m_openFailure)
-        raiseUnhandled(*m_openFailure);
-}
-
-template <typename T>
-T RecordCursor::check(Outcome<T> outcome)
-{
-    if (!outcome.ok())
-        raiseUnhandled(outcome.error());
-    return std::move(outcome.value());
-}
-
-void RecordCursor::check(const Failure &failure)
-{
-    if (failure)
-        raiseUnhandled(*failure);
+    m_opened = m_table.open(path);
+    if (!m_opened.ok())
+        return m_opened;
+    // Like any freshly opened result set, the cursor starts on the first
+    // record; a table that cannot give it counts as not opened.
+    m_opened = moveTo(m_table.next(0));
+    return m_opened;
 }
 
 void RecordCursor::clearFields()
@@ -80,76 +66,95 @@ void RecordCursor::arriveAt(const std::optional<Row> &row)
     Q_EMIT recordLoaded();
 }
 
-void RecordCursor::savePending()
+Outcome<void> RecordCursor::moveTo(const Outcome<std::optional<Row>> &row)
+{
+    if (!row.ok())
+        return row.failure();
+    arriveAt(row.value());
+    return {};
+}
+
+Outcome<void> RecordCursor::savePending()
 {
     const bool anyAssigned = m_assigned[0] || m_assigned[1] || m_assigned[2];
-    if (m_position == Position::OnRecord && anyAssigned)
-        check(m_table.update(m_rowid, m_fields, m_assigned.data()));
+    if (m_position == Position::OnRecord && anyAssigned) {
+        if (Outcome<void> saved = m_table.update(m_rowid, m_fields, m_assigned.data()); !saved.ok())
+            return saved;
+    }
     // At end-of-file or after a delete there is no record to take the
     // assignments, and a new record that never reached Update is dropped.
     m_assigned = {false, false, false};
     if (m_position == Position::Adding)
         m_position = Position::NoCurrent;
+    return {};
 }
 
-void RecordCursor::MoveFirst()
+Outcome<void> RecordCursor::leaveRecord()
 {
-    ensureOpen();
-    savePending();
-    arriveAt(check(m_table.next(0)));
+    if (!m_opened.ok())
+        return m_opened;
+    return savePending();
 }
 
-void RecordCursor::MoveNext()
+Outcome<void> RecordCursor::MoveFirst()
 {
-    ensureOpen();
+    if (Outcome<void> left = leaveRecord(); !left.ok())
+        return left;
+    return moveTo(m_table.next(0));
+}
+
+Outcome<void> RecordCursor::MoveNext()
+{
+    if (!m_opened.ok())
+        return m_opened;
     if (m_position == Position::AtEof)
-        raiseUnhandled(u"No current record."_s);
-    savePending();
-    arriveAt(check(m_table.next(m_rowid)));
+        return noCurrentRecord();
+    if (Outcome<void> saved = savePending(); !saved.ok())
+        return saved;
+    return moveTo(m_table.next(m_rowid));
 }
 
-void RecordCursor::AddNew()
+Outcome<void> RecordCursor::AddNew()
 {
-    ensureOpen();
-    savePending();
+    if (Outcome<void> left = leaveRecord(); !left.ok())
+        return left;
     m_position = Position::Adding;
     clearFields();
+    return {};
 }
 
-void RecordCursor::Update()
+Outcome<void> RecordCursor::Update()
 {
-    ensureOpen();
-    if (m_position != Position::Adding) {
-        savePending();
-        return;
-    }
-    const qint64 rowid = check(m_table.insert(m_fields));
+    if (!m_opened.ok())
+        return m_opened;
+    if (m_position != Position::Adding)
+        return savePending();
+    const Outcome<qint64> rowid = m_table.insert(m_fields);
+    if (!rowid.ok())
+        return rowid.failure();
     // The new record becomes the current one.
-    arriveAt(Row{rowid, m_fields});
+    arriveAt(Row{rowid.value(), m_fields});
+    return {};
 }
 
-void RecordCursor::Delete()
+Outcome<void> RecordCursor::Delete()
 {
-    ensureOpen();
+    if (!m_opened.ok())
+        return m_opened;
     if (m_position != Position::OnRecord)
-        raiseUnhandled(u"No current record."_s);
-    savePending();
-    check(m_table.remove(m_rowid));
+        return noCurrentRecord();
+    if (Outcome<void> saved = savePending(); !saved.ok())
+        return saved;
+    if (Outcome<void> removed = m_table.remove(m_rowid); !removed.ok())
+        return removed;
     m_position = Position::NoCurrent;
     clearFields();
+    return {};
 }
 
 QString RecordCursor::field(Field which) const
 {
-    switch (which) {
-    case Field::Type:
-        return m_fields.type;
-    case Field::Address:
-        return m_fields.address;
-    case Field::About:
-        break;
-    }
-    return m_fields.about;
+    return member(m_fields, which);
 }
 
 void RecordCursor::assign(Field which, const QString &value)
@@ -158,45 +163,54 @@ void RecordCursor::assign(Field which, const QString &value)
     m_assigned[static_cast<size_t>(which)] = true;
 }
 
-QStringList RecordCursor::walkCategories()
+template <typename Read>
+Outcome<QStringList> RecordCursor::walk(Read read)
 {
-    ensureOpen();
-    savePending();
-    QStringList types = check(m_table.distinctCategories());
-    arriveAt(std::nullopt);
-    return types;
+    if (Outcome<void> left = leaveRecord(); !left.ok())
+        return left.failure();
+    Outcome<QStringList> collected = read();
+    // A walk ends past the last record.
+    if (collected.ok())
+        arriveAt(std::nullopt);
+    return collected;
 }
 
-QStringList RecordCursor::walkAddressesOf(const QString &type)
+Outcome<QStringList> RecordCursor::walkCategories()
 {
-    ensureOpen();
-    savePending();
-    QStringList addresses = check(m_table.addressesOf(type));
-    arriveAt(std::nullopt);
-    return addresses;
+    return walk([this] { return m_table.distinctCategories(); });
 }
 
-bool RecordCursor::seekAddress(const QString &address)
+Outcome<QStringList> RecordCursor::walkAddressesOf(const QString &type)
 {
-    ensureOpen();
-    savePending();
-    const std::optional<Row> row = check(m_table.firstWithAddress(address));
-    arriveAt(row);
-    return row.has_value();
+    return walk([this, &type] { return m_table.addressesOf(type); });
 }
 
-bool RecordCursor::deleteFirst(const QString &address, const QString &type)
+Outcome<bool> RecordCursor::seekAddress(const QString &address)
 {
-    ensureOpen();
-    savePending();
-    const std::optional<Row> row = check(m_table.firstWithAddress(address, type));
-    if (!row) {
+    if (Outcome<void> left = leaveRecord(); !left.ok())
+        return left.failure();
+    const Outcome<std::optional<Row>> row = m_table.firstWithAddress(address);
+    if (!row.ok())
+        return row.failure();
+    arriveAt(row.value());
+    return row.value().has_value();
+}
+
+Outcome<bool> RecordCursor::deleteFirst(const QString &address, const QString &type)
+{
+    if (Outcome<void> left = leaveRecord(); !left.ok())
+        return left.failure();
+    const Outcome<std::optional<Row>> row = m_table.firstWithAddress(address, type);
+    if (!row.ok())
+        return row.failure();
+    if (!row.value()) {
         arriveAt(std::nullopt);
         return false;
     }
-    check(m_table.remove(row->rowid));
+    if (Outcome<void> removed = m_table.remove(row.value()->rowid); !removed.ok())
+        return removed.failure();
     m_position = Position::NoCurrent;
-    m_rowid = row->rowid;
+    m_rowid = row.value()->rowid;
     clearFields();
     return true;
 }

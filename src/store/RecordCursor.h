@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Outcome.h"
 #include "store/AddressTable.h"
 #include "store/Record.h"
 
@@ -8,6 +9,7 @@
 #include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace Larkspan {
 
@@ -16,8 +18,9 @@ namespace Larkspan {
 // three fields, and keeps assignments to those fields pending until the next
 // move or Update, which writes them into the record they were made on.
 //
-// A failure of the store is not answered here: it is raised as a failure
-// that no handler catches (see Platform::unhandledFailure).
+// A failure of the store comes back as the outcome of the operation, with
+// the storage engine's message; the cursor stays where the failure found it.
+// What a failure means is the caller's to decide.
 class RecordCursor : public QObject
 {
     Q_OBJECT
@@ -26,17 +29,18 @@ public:
     explicit RecordCursor(QObject *parent = nullptr);
     ~RecordCursor() override;
 
-    // Opens the table of the address book at `path`. When that fails, the
-    // cursor stays without a table and its first use raises the failure.
-    void open(const QString &path);
+    // Opens the table of the address book at `path` and stands on its first
+    // record. When that fails, the cursor stays without a table and every
+    // later use answers with the same failure.
+    Outcome<void> open(const QString &path);
 
-    void MoveFirst();
-    void MoveNext();
+    Outcome<void> MoveFirst();
+    Outcome<void> MoveNext();
     // End-of-file: past the last record. (`EOF` itself is a C macro.)
     bool Eof() const { return m_position == Position::AtEof; }
-    void AddNew();
-    void Update();
-    void Delete();
+    Outcome<void> AddNew();
+    Outcome<void> Update();
+    Outcome<void> Delete();
 
     // The current record's field, or what was assigned to it since.
     QString field(Field field) const;
@@ -46,13 +50,15 @@ public:
     // Whole walks in one step. Each leaves everything (the table, the
     // cursor's place, its fields) exactly as walking the records one by one
     // from MoveFirst would, and reports what such a walk collects.
-    QStringList walkCategories();
-    QStringList walkAddressesOf(const QString &type);
-    // Stands on the first record with this address, or at end-of-file.
-    bool seekAddress(const QString &address);
+    Outcome<QStringList> walkCategories();
+    Outcome<QStringList> walkAddressesOf(const QString &type);
+    // Stands on the first record with this address, or at end-of-file; true
+    // when there is one.
+    Outcome<bool> seekAddress(const QString &address);
     // Deletes the first record with this address and category, if any; the
-    // cursor then has no current record (or stands at end-of-file).
-    bool deleteFirst(const QString &address, const QString &type);
+    // cursor then has no current record (or stands at end-of-file). True
+    // when one was deleted.
+    Outcome<bool> deleteFirst(const QString &address, const QString &type);
 
     // The table itself, for readers that need no cursor.
     AddressTable &table() { return m_table; }
@@ -64,16 +70,18 @@ Q_SIGNALS:
 private:
     enum class Position { OnRecord, AtEof, NoCurrent, Adding };
 
-    void ensureOpen();
-    void savePending();
+    // The first step of every use: the table must be there, and pending
+    // assignments reach their record.
+    Outcome<void> leaveRecord();
+    Outcome<void> savePending();
     void arriveAt(const std::optional<Row> &row);
+    Outcome<void> moveTo(const Outcome<std::optional<Row>> &row);
+    template <typename Read>
+    Outcome<QStringList> walk(Read read);
     void clearFields();
-    template <typename T>
-    T check(Outcome<T> outcome);
-    void check(const Failure &failure);
 
     AddressTable m_table;
-    std::optional<QString> m_openFailure;
+    Outcome<void> m_opened;
     Position m_position = Position::AtEof;
     qint64 m_rowid = 0;  // the current record, or the one just deleted
     Record m_fields;

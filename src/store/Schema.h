@@ -1,9 +1,10 @@
 #pragma once
 
-#include <QString>
+#include "store/SqlText.h"
 
 // The address table as it lies in the file. Names are spelled as existing
-// address books spell them ("Informaiton" included).
+// address books spell them ("Informaiton" included); every statement that
+// touches the file takes them from here.
 namespace Larkspan::Schema {
 
 inline constexpr char16_t databaseFileName[] = u"Tessmoor.mdb";
@@ -14,20 +15,29 @@ inline constexpr char16_t aboutColumn[] = u"About";
 
 // Three text columns, never NULL, empty by default. The rowid gives the
 // record order: the order in which entries were added.
-inline constexpr char16_t createTable[] =
-    u"CREATE TABLE Informaiton ("
-    u" Type TEXT NOT NULL DEFAULT '',"
-    u" address TEXT NOT NULL DEFAULT '',"
-    u" About TEXT NOT NULL DEFAULT '')";
+inline constexpr auto createTable = join(
+    u"CREATE TABLE IF NOT EXISTS ", table, u" (",
+    u" ", typeColumn, u" TEXT NOT NULL DEFAULT '',",
+    u" ", addressColumn, u" TEXT NOT NULL DEFAULT '',",
+    u" ", aboutColumn, u" TEXT NOT NULL DEFAULT '')");
+
+// Every entry with its place in the record order; a new entry.
+inline constexpr auto selectRows = join(
+    u"SELECT rowid, ", typeColumn, u", ", addressColumn, u", ", aboutColumn, u" FROM ", table);
+inline constexpr auto insertRecord = join(
+    u"INSERT INTO ", table, u" (", typeColumn, u", ", addressColumn, u", ", aboutColumn, u")",
+    u" VALUES (?, ?, ?)");
 
 // Lookups by address use this index instead of walking the whole table; its
 // entries are ordered by address and then by rowid, so the first match in
 // record order comes first. The category index serves a file that cannot
 // take the tables below (a read-only one).
-inline constexpr char16_t createTypeIndex[] =
-    u"CREATE INDEX IF NOT EXISTS InformaitonByType ON Informaiton (Type)";
-inline constexpr char16_t createAddressIndex[] =
-    u"CREATE INDEX IF NOT EXISTS InformaitonByAddress ON Informaiton (address)";
+inline constexpr auto typeIndex = join(table, u"ByType");
+inline constexpr auto addressIndex = join(table, u"ByAddress");
+inline constexpr auto createTypeIndex = join(
+    u"CREATE INDEX IF NOT EXISTS ", typeIndex, u" ON ", table, u" (", typeColumn, u")");
+inline constexpr auto createAddressIndex = join(
+    u"CREATE INDEX IF NOT EXISTS ", addressIndex, u" ON ", table, u" (", addressColumn, u")");
 
 // Two tables that triggers in the file keep in step with every write, by
 // whoever makes it:
@@ -37,57 +47,85 @@ inline constexpr char16_t createAddressIndex[] =
 //  - every entry's category and address in record order within each
 //    category, stored together, so a category's addresses are one short
 //    sequential read even when it holds a hundred thousand entries.
+// Their category and address columns are named as the address table's.
 inline constexpr char16_t categoryTable[] = u"LarkspanCategories";
+inline constexpr char16_t firstRowColumn[] = u"firstRow";
+inline constexpr char16_t entriesColumn[] = u"entries";
+inline constexpr char16_t categoryOrderIndex[] = u"LarkspanCategoriesInOrder";
 inline constexpr char16_t addressTable[] = u"LarkspanAddresses";
-inline constexpr char16_t createCategoryTable[] =
-    u"CREATE TABLE IF NOT EXISTS LarkspanCategories ("
-    u" Type TEXT PRIMARY KEY NOT NULL,"
-    u" firstRow INTEGER NOT NULL,"
-    u" entries INTEGER NOT NULL) WITHOUT ROWID";
-inline constexpr char16_t createCategoryOrderIndex[] =
-    u"CREATE INDEX IF NOT EXISTS LarkspanCategoriesInOrder ON LarkspanCategories (firstRow)";
-inline constexpr char16_t fillCategoryTable[] =
-    u"INSERT INTO LarkspanCategories (Type, firstRow, entries)"
-    u" SELECT Type, MIN(rowid), COUNT(*) FROM Informaiton GROUP BY Type";
-inline constexpr char16_t createAddressTable[] =
-    u"CREATE TABLE IF NOT EXISTS LarkspanAddresses ("
-    u" Type TEXT NOT NULL,"
-    u" row INTEGER NOT NULL,"
-    u" address TEXT NOT NULL,"
-    u" PRIMARY KEY (Type, row)) WITHOUT ROWID";
-inline constexpr char16_t fillAddressTable[] =
-    u"INSERT INTO LarkspanAddresses (Type, row, address)"
-    u" SELECT Type, rowid, address FROM Informaiton";
+inline constexpr char16_t rowColumn[] = u"row";
 
-inline constexpr char16_t createInsertTrigger[] =
-    u"CREATE TRIGGER IF NOT EXISTS LarkspanOnInsert AFTER INSERT ON Informaiton BEGIN"
-    u" INSERT INTO LarkspanAddresses (Type, row, address) VALUES (new.Type, new.rowid, new.address);"
-    u" INSERT INTO LarkspanCategories (Type, firstRow, entries) VALUES (new.Type, new.rowid, 1)"
-    u"  ON CONFLICT (Type) DO UPDATE SET entries = entries + 1,"
-    u"  firstRow = MIN(firstRow, excluded.firstRow);"
-    u" END";
-inline constexpr char16_t createDeleteTrigger[] =
-    u"CREATE TRIGGER IF NOT EXISTS LarkspanOnDelete AFTER DELETE ON Informaiton BEGIN"
-    u" DELETE FROM LarkspanAddresses WHERE Type = old.Type AND row = old.rowid;"
-    u" UPDATE LarkspanCategories SET entries = entries - 1,"
-    u"  firstRow = IFNULL((SELECT MIN(row) FROM LarkspanAddresses WHERE Type = old.Type), 0)"
-    u"  WHERE Type = old.Type;"
-    u" DELETE FROM LarkspanCategories WHERE Type = old.Type AND entries <= 0;"
-    u" END";
-inline constexpr char16_t createUpdateTrigger[] =
-    u"CREATE TRIGGER IF NOT EXISTS LarkspanOnUpdate AFTER UPDATE OF Type, address ON Informaiton"
-    u" WHEN old.Type IS NOT new.Type OR old.address IS NOT new.address BEGIN"
-    u" DELETE FROM LarkspanAddresses WHERE Type = old.Type AND row = old.rowid;"
-    u" INSERT INTO LarkspanAddresses (Type, row, address) VALUES (new.Type, new.rowid, new.address);"
-    u" UPDATE LarkspanCategories SET entries = entries - 1,"
-    u"  firstRow = IFNULL((SELECT MIN(row) FROM LarkspanAddresses WHERE Type = old.Type), 0)"
-    u"  WHERE Type = old.Type AND old.Type IS NOT new.Type;"
-    u" DELETE FROM LarkspanCategories WHERE Type = old.Type AND entries <= 0;"
-    u" INSERT INTO LarkspanCategories (Type, firstRow, entries)"
-    u"  SELECT new.Type, new.rowid, 1 WHERE old.Type IS NOT new.Type"
-    u"  ON CONFLICT (Type) DO UPDATE SET entries = entries + 1,"
-    u"  firstRow = MIN(firstRow, excluded.firstRow);"
-    u" END";
+inline constexpr auto createCategoryTable = join(
+    u"CREATE TABLE IF NOT EXISTS ", categoryTable, u" (",
+    u" ", typeColumn, u" TEXT PRIMARY KEY NOT NULL,",
+    u" ", firstRowColumn, u" INTEGER NOT NULL,",
+    u" ", entriesColumn, u" INTEGER NOT NULL) WITHOUT ROWID");
+inline constexpr auto createCategoryOrderIndex = join(
+    u"CREATE INDEX IF NOT EXISTS ", categoryOrderIndex,
+    u" ON ", categoryTable, u" (", firstRowColumn, u")");
+inline constexpr auto fillCategoryTable = join(
+    u"INSERT INTO ", categoryTable, u" (", typeColumn, u", ", firstRowColumn, u", ", entriesColumn, u")",
+    u" SELECT ", typeColumn, u", MIN(rowid), COUNT(*) FROM ", table, u" GROUP BY ", typeColumn);
+inline constexpr auto createAddressTable = join(
+    u"CREATE TABLE IF NOT EXISTS ", addressTable, u" (",
+    u" ", typeColumn, u" TEXT NOT NULL,",
+    u" ", rowColumn, u" INTEGER NOT NULL,",
+    u" ", addressColumn, u" TEXT NOT NULL,",
+    u" PRIMARY KEY (", typeColumn, u", ", rowColumn, u")) WITHOUT ROWID");
+inline constexpr auto fillAddressTable = join(
+    u"INSERT INTO ", addressTable, u" (", typeColumn, u", ", rowColumn, u", ", addressColumn, u")",
+    u" SELECT ", typeColumn, u", rowid, ", addressColumn, u" FROM ", table);
+
+// The steps of the triggers, which see the entry as it was ("old") and as
+// it is now ("new").
+inline constexpr auto addNewAddress = join(
+    u" INSERT INTO ", addressTable, u" (", typeColumn, u", ", rowColumn, u", ", addressColumn, u")",
+    u" VALUES (new.", typeColumn, u", new.rowid, new.", addressColumn, u");");
+inline constexpr auto removeOldAddress = join(
+    u" DELETE FROM ", addressTable,
+    u" WHERE ", typeColumn, u" = old.", typeColumn, u" AND ", rowColumn, u" = old.rowid;");
+// Not yet ended by ";": the update trigger adds a condition.
+inline constexpr auto countOldCategoryDown = join(
+    u" UPDATE ", categoryTable, u" SET ", entriesColumn, u" = ", entriesColumn, u" - 1,",
+    u"  ", firstRowColumn, u" = IFNULL((SELECT MIN(", rowColumn, u") FROM ", addressTable,
+    u" WHERE ", typeColumn, u" = old.", typeColumn, u"), 0)",
+    u"  WHERE ", typeColumn, u" = old.", typeColumn);
+inline constexpr auto dropEmptyOldCategory = join(
+    u" DELETE FROM ", categoryTable,
+    u" WHERE ", typeColumn, u" = old.", typeColumn, u" AND ", entriesColumn, u" <= 0;");
+inline constexpr auto insertNewCategory = join(
+    u" INSERT INTO ", categoryTable, u" (", typeColumn, u", ", firstRowColumn, u", ", entriesColumn, u")");
+inline constexpr auto orCountNewCategoryUp = join(
+    u"  ON CONFLICT (", typeColumn, u") DO UPDATE SET ", entriesColumn, u" = ", entriesColumn, u" + 1,",
+    u"  ", firstRowColumn, u" = MIN(", firstRowColumn, u", excluded.", firstRowColumn, u");");
+inline constexpr auto categoryChanged = join(u"old.", typeColumn, u" IS NOT new.", typeColumn);
+
+inline constexpr char16_t insertTrigger[] = u"LarkspanOnInsert";
+inline constexpr char16_t deleteTrigger[] = u"LarkspanOnDelete";
+inline constexpr char16_t updateTrigger[] = u"LarkspanOnUpdate";
+
+inline constexpr auto createInsertTrigger = join(
+    u"CREATE TRIGGER IF NOT EXISTS ", insertTrigger, u" AFTER INSERT ON ", table, u" BEGIN",
+    addNewAddress,
+    insertNewCategory, u" VALUES (new.", typeColumn, u", new.rowid, 1)", orCountNewCategoryUp,
+    u" END");
+inline constexpr auto createDeleteTrigger = join(
+    u"CREATE TRIGGER IF NOT EXISTS ", deleteTrigger, u" AFTER DELETE ON ", table, u" BEGIN",
+    removeOldAddress,
+    countOldCategoryDown, u";",
+    dropEmptyOldCategory,
+    u" END");
+inline constexpr auto createUpdateTrigger = join(
+    u"CREATE TRIGGER IF NOT EXISTS ", updateTrigger,
+    u" AFTER UPDATE OF ", typeColumn, u", ", addressColumn, u" ON ", table,
+    u" WHEN ", categoryChanged, u" OR old.", addressColumn, u" IS NOT new.", addressColumn, u" BEGIN",
+    removeOldAddress,
+    addNewAddress,
+    countOldCategoryDown, u" AND ", categoryChanged, u";",
+    dropEmptyOldCategory,
+    insertNewCategory, u"  SELECT new.", typeColumn, u", new.rowid, 1 WHERE ", categoryChanged,
+    orCountNewCategoryUp,
+    u" END");
 
 // How much of the file SQLite keeps in memory, in KiB (a negative size).
 inline constexpr int cacheKiB = 32768;

@@ -1,5 +1,6 @@
 #include "window/WindowServices.h"
 
+#include "platform/Platform.h"
 #include "window/ActivationHandler.h"
 
 #include <QApplication>
@@ -48,8 +49,7 @@ bool WindowServices::eventFilter(QObject *watched, QEvent *event)
 
 void WindowServices::raiseWindow(QWidget *window)
 {
-    // The offscreen platform has no stacking order to change.
-    if (QGuiApplication::platformName() != u"offscreen")
+    if (platform().canRaiseWindows())
         window->raise();
 }
 
@@ -59,13 +59,12 @@ void WindowServices::repairActivation(QWidget *window)
     // without an active window although the window holds the focus; the
     // window then gets no activation and its shortcuts go dead.
     QPointer<QWidget> guarded(window);
-    auto repair = [guarded] {
+    const bool withoutFocus = platform().activatesWithoutFocus();
+    auto repair = [guarded, withoutFocus] {
         if (!guarded || !guarded->isVisible() || QApplication::activeWindow())
             return;
         const QWindow *handle = guarded->windowHandle();
-        if (handle && QGuiApplication::focusWindow() == handle)
-            QApplication::setActiveWindow(guarded);
-        else if (QGuiApplication::platformName() == u"offscreen")
+        if (withoutFocus || (handle && QGuiApplication::focusWindow() == handle))
             QApplication::setActiveWindow(guarded);
     };
     QTimer::singleShot(0, this, repair);

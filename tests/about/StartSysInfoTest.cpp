@@ -1,6 +1,6 @@
 #include "RecordingPlatform.h"
-#include "about/Registry.h"
 #include "about/SystemInfo.h"
+#include "platform/Registry.h"
 
 #include <QTest>
 

@@ -43,7 +43,7 @@ QString selected(const QListWidget *list)
 void init(Form1 &f)
 {
     f.lstType->clear();
-    f.Data1->MoveFirst();
+    orRaiseUnhandled(f.Data1->MoveFirst());
     while (!f.Data1->Eof()) {
         bool found = false;
         for (int i = 0; i < f.lstType->count(); ++i) {
@@ -52,7 +52,7 @@ void init(Form1 &f)
         }
         if (!found)
             f.lstType->addItem(f.Text2->text());
-        f.Data1->MoveNext();
+        orRaiseUnhandled(f.Data1->MoveNext());
     }
 }
 
@@ -60,23 +60,23 @@ void categoryClick(Form1 &f)
 {
     f.Text1->setText(selected(f.lstType));
     f.lstAddress->clear();
-    f.Data1->MoveFirst();
+    orRaiseUnhandled(f.Data1->MoveFirst());
     while (!f.Data1->Eof()) {
         if (f.Text2->text() == f.Text1->text())
             f.lstAddress->addItem(f.Text3->text());
-        f.Data1->MoveNext();
+        orRaiseUnhandled(f.Data1->MoveNext());
     }
 }
 
 void addressClick(Form1 &f)
 {
-    f.Data1->MoveFirst();
+    orRaiseUnhandled(f.Data1->MoveFirst());
     while (!f.Data1->Eof()) {
         if (f.Text3->text() == selected(f.lstAddress)) {
             f.About->setText(f.Text4->text());
             break;
         }
-        f.Data1->MoveNext();
+        orRaiseUnhandled(f.Data1->MoveNext());
     }
 }
 
@@ -84,13 +84,13 @@ void deleteCommand(Form1 &f)
 {
     if (selected(f.lstAddress).isEmpty())
         return;
-    f.Data1->MoveFirst();
+    orRaiseUnhandled(f.Data1->MoveFirst());
     while (!f.Data1->Eof()) {
         if (selected(f.lstAddress) == f.Text3->text() && f.Text2->text() == f.Text1->text()) {
-            f.Data1->Delete();
+            orRaiseUnhandled(f.Data1->Delete());
             break;
         }
-        f.Data1->MoveNext();
+        orRaiseUnhandled(f.Data1->MoveNext());
     }
     f.lstAddress->clear();
     init(f);
@@ -246,11 +246,11 @@ private Q_SLOTS:
                 const Record r = gen.record();
                 what = u"add <%1|%2|%3>"_s.arg(r.type, r.address, r.about);
                 for (World *w : {&a, &b}) {
-                    w->form->Data1->AddNew();
+                    orRaiseUnhandled(w->form->Data1->AddNew());
                     w->form->Text2->setText(r.type);
                     w->form->Text3->setText(r.address);
                     w->form->Text4->setText(r.about);
-                    w->form->Data1->Update();
+                    orRaiseUnhandled(w->form->Data1->Update());
                 }
                 break;
             }

@@ -1,6 +1,5 @@
 // The address table and its record cursor, with no display at all.
 #include "AddressBookFile.h"
-#include "RecordingPlatform.h"
 
 #include "store/RecordCursor.h"
 
@@ -16,7 +15,6 @@
 
 using namespace Larkspan;
 using namespace Qt::StringLiterals;
-using Testing::RecordingPlatform;
 
 using Steps = std::function<void(RecordCursor &)>;
 using Records = QList<Record>;
@@ -33,16 +31,6 @@ const Records sample = {
     {u"News"_s, u"www.example.org"_s, u"sixth"_s},
 };
 
-QString failureOf(const std::function<void()> &work)
-{
-    try {
-        work();
-    } catch (const RecordingPlatform::Unhandled &failure) {
-        return failure.description;
-    }
-    return {};
-}
-
 } // namespace
 
 class RecordCursorTest : public QObject
@@ -52,12 +40,11 @@ class RecordCursorTest : public QObject
 private Q_SLOTS:
     void createsAMissingFileWithAnEmptyTable()
     {
-        RecordingPlatform platform;
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Tessmoor.mdb"_s);
         RecordCursor cursor;
-        cursor.open(path);
-        cursor.MoveFirst();
+        QVERIFY(cursor.open(path).ok());
+        QVERIFY(cursor.MoveFirst().ok());
         QVERIFY(cursor.Eof());
         QVERIFY(QFile::exists(path));
 
@@ -95,8 +82,6 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QString, sqlSetup);
         QFETCH(QString, message);
-
-        RecordingPlatform platform;
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Tessmoor.mdb"_s);
         {
@@ -110,24 +95,25 @@ private Q_SLOTS:
         const QStringList entriesBefore = QDir(dir.path()).entryList(QDir::Files);
 
         RecordCursor cursor;
-        cursor.open(path);
-        // The first use of the cursor raises the engine's message.
-        QCOMPARE(failureOf([&] { cursor.MoveFirst(); }), message);
-        QCOMPARE(platform.unhandledFailures, QStringList{message});
+        QCOMPARE(cursor.open(path).error(), message);
+        // Every use of the cursor answers with the engine's message.
+        QCOMPARE(cursor.MoveFirst().error(), message);
         QCOMPARE(AddressBookFile::digest(path), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), entriesBefore);
     }
 
     void walksTheRecordsInTheOrderTheyWereAdded()
     {
-        RecordingPlatform platform;
         AddressBookFile file(sample);
         RecordCursor cursor;
-        cursor.open(file.path());
+        QVERIFY(cursor.open(file.path()).ok());
         Records seen;
-        for (cursor.MoveFirst(); !cursor.Eof(); cursor.MoveNext())
+        QVERIFY(cursor.MoveFirst().ok());
+        while (!cursor.Eof()) {
             seen.append({cursor.field(Field::Type), cursor.field(Field::Address),
                          cursor.field(Field::About)});
+            QVERIFY(cursor.MoveNext().ok());
+        }
         QCOMPARE(seen, sample);
         // At end-of-file the fields read as empty text.
         QCOMPARE(cursor.field(Field::Type), QString());
@@ -142,49 +128,49 @@ private Q_SLOTS:
         Records changed = sample;
         changed[1].about = u"changed"_s;
         QTest::newRow("assign, then move") << Steps([](RecordCursor &c) {
-            c.MoveFirst();
-            c.MoveNext();
+            QVERIFY(c.MoveFirst().ok());
+            QVERIFY(c.MoveNext().ok());
             c.assign(Field::About, u"changed"_s);
-            c.MoveNext();
+            QVERIFY(c.MoveNext().ok());
         }) << changed;
         QTest::newRow("assign, then rebuild the categories") << Steps([](RecordCursor &c) {
-            c.seekAddress(u"someone@example.org"_s);
+            QVERIFY(c.seekAddress(u"someone@example.org"_s).ok());
             c.assign(Field::About, u"changed"_s);
-            c.walkCategories();
+            QVERIFY(c.walkCategories().ok());
         }) << changed;
         QTest::newRow("assign, never move") << Steps([](RecordCursor &c) {
-            c.MoveFirst();
+            QVERIFY(c.MoveFirst().ok());
             c.assign(Field::Type, u"lost"_s);
         }) << sample;
         QTest::newRow("assign at end-of-file, then move") << Steps([](RecordCursor &c) {
-            c.walkCategories();
+            QVERIFY(c.walkCategories().ok());
             c.assign(Field::Type, u"x"_s);
             c.assign(Field::Address, u"y"_s);
             c.assign(Field::About, u"z"_s);
-            c.MoveFirst();
+            QVERIFY(c.MoveFirst().ok());
         }) << sample;
 
         Records added = sample;
         added.append({u"New"_s, u"new@example.org"_s, u"line one\r\nline two"_s});
         QTest::newRow("AddNew, assign, Update") << Steps([](RecordCursor &c) {
-            c.AddNew();
+            QVERIFY(c.AddNew().ok());
             c.assign(Field::Type, u"New"_s);
             c.assign(Field::Address, u"new@example.org"_s);
             c.assign(Field::About, u"line one\r\nline two"_s);
-            c.Update();
+            QVERIFY(c.Update().ok());
         }) << added;
         QTest::newRow("AddNew abandoned by a move") << Steps([](RecordCursor &c) {
-            c.AddNew();
+            QVERIFY(c.AddNew().ok());
             c.assign(Field::Type, u"New"_s);
-            c.MoveFirst();
+            QVERIFY(c.MoveFirst().ok());
         }) << sample;
 
         Records withoutFirst = sample;
         withoutFirst.removeFirst();
         QTest::newRow("Delete, then walk on") << Steps([](RecordCursor &c) {
-            c.MoveFirst();
-            c.Delete();
-            c.MoveNext();
+            QVERIFY(c.MoveFirst().ok());
+            QVERIFY(c.Delete().ok());
+            QVERIFY(c.MoveNext().ok());
             QCOMPARE(c.field(Field::About), u"second"_s);
         }) << withoutFirst;
     }
@@ -193,11 +179,10 @@ private Q_SLOTS:
     {
         QFETCH(Steps, steps);
         QFETCH(Records, expected);
-        RecordingPlatform platform;
         AddressBookFile file(sample);
         {
             RecordCursor cursor;
-            cursor.open(file.path());
+            QVERIFY(cursor.open(file.path()).ok());
             steps(cursor);
         }
         QCOMPARE(file.rows(), expected);
@@ -205,54 +190,52 @@ private Q_SLOTS:
 
     void wholeWalksCompareExactly()
     {
-        RecordingPlatform platform;
         AddressBookFile file(sample);
         RecordCursor cursor;
-        cursor.open(file.path());
+        QVERIFY(cursor.open(file.path()).ok());
 
-        QCOMPARE(cursor.walkCategories(), QStringList({u"News"_s, u"Mail"_s, u"news"_s, u""_s}));
+        QCOMPARE(cursor.walkCategories().value(),
+                 QStringList({u"News"_s, u"Mail"_s, u"news"_s, u""_s}));
         QVERIFY(cursor.Eof());
-        QCOMPARE(cursor.walkAddressesOf(u"News"_s),
+        QCOMPARE(cursor.walkAddressesOf(u"News"_s).value(),
                  QStringList({u"www.example.org"_s, u"news.example.net"_s, u"www.example.org"_s}));
         QVERIFY(cursor.Eof());
-        QCOMPARE(cursor.walkAddressesOf(u"NEWS"_s), QStringList());
-        QCOMPARE(cursor.walkAddressesOf(u""_s), QStringList{u""_s});
+        QCOMPARE(cursor.walkAddressesOf(u"NEWS"_s).value(), QStringList());
+        QCOMPARE(cursor.walkAddressesOf(u""_s).value(), QStringList{u""_s});
 
         // The first record with the address wins, whatever its category.
-        QVERIFY(cursor.seekAddress(u"www.example.org"_s));
+        QCOMPARE(cursor.seekAddress(u"www.example.org"_s).value(), true);
         QCOMPARE(cursor.field(Field::About), u"first"_s);
-        QVERIFY(!cursor.seekAddress(u"WWW.example.org"_s));
+        QCOMPARE(cursor.seekAddress(u"WWW.example.org"_s).value(), false);
         QVERIFY(cursor.Eof());
         // Nothing selected reads as the empty string, which matches an entry
         // stored with an empty address.
-        QVERIFY(cursor.seekAddress(QString()));
+        QCOMPARE(cursor.seekAddress(QString()).value(), true);
         QCOMPARE(cursor.field(Field::Type), u""_s);
     }
 
     void deleteRemovesOnlyTheFirstMatchOfAddressAndCategory()
     {
-        RecordingPlatform platform;
         AddressBookFile file(sample);
         RecordCursor cursor;
-        cursor.open(file.path());
-        QVERIFY(!cursor.deleteFirst(u"www.example.org"_s, u"mod"_s));
-        QVERIFY(cursor.deleteFirst(u"www.example.org"_s, u"News"_s));
-        cursor.MoveFirst();
+        QVERIFY(cursor.open(file.path()).ok());
+        QCOMPARE(cursor.deleteFirst(u"www.example.org"_s, u"mod"_s).value(), false);
+        QCOMPARE(cursor.deleteFirst(u"www.example.org"_s, u"News"_s).value(), true);
+        QVERIFY(cursor.MoveFirst().ok());
 
         Records expected = sample;
         expected.removeAt(0);
         QCOMPARE(file.rows(), expected);
-        QVERIFY(cursor.deleteFirst(u"www.example.org"_s, u"news"_s));
+        QCOMPARE(cursor.deleteFirst(u"www.example.org"_s, u"news"_s).value(), true);
         expected.removeAt(2);
         QCOMPARE(file.rows(), expected);
     }
 
     void aBusyFileIsWaitedFor()
     {
-        RecordingPlatform platform;
         AddressBookFile file(sample);
         RecordCursor cursor;
-        cursor.open(file.path());
+        QVERIFY(cursor.open(file.path()).ok());
 
         // Another Larkspan holds the file in a write transaction for a while.
         QThread *other = QThread::create([path = file.path()] {
@@ -269,25 +252,22 @@ private Q_SLOTS:
         });
         other->start();
         QThread::msleep(200);
-        const QString failure = failureOf([&] {
-            cursor.AddNew();
-            cursor.assign(Field::Type, u"Later"_s);
-            cursor.Update();
-        });
+        QVERIFY(cursor.AddNew().ok());
+        cursor.assign(Field::Type, u"Later"_s);
+        const Outcome<void> stored = cursor.Update();
         other->wait();
         delete other;
-        QCOMPARE(failure, QString());
+        QVERIFY2(stored.ok(), qPrintable(stored.error()));
         QCOMPARE(file.rows().last().type, u"Later"_s);
     }
 
-    void aFailureLaterOnIsRaised()
+    void aFailureLaterOnIsReported()
     {
-        RecordingPlatform platform;
         AddressBookFile file(sample);
         RecordCursor cursor;
-        cursor.open(file.path());
+        QVERIFY(cursor.open(file.path()).ok());
         AddressBookFile::sql(file.path(), u"DROP TABLE Informaiton"_s);
-        QCOMPARE(failureOf([&] { cursor.MoveFirst(); }), u"no such table: Informaiton"_s);
+        QCOMPARE(cursor.MoveFirst().error(), u"no such table: Informaiton"_s);
     }
 };
 

@@ -45,7 +45,7 @@ AddressBookFile::AddressBookFile(const QList<Larkspan::Record> &entries)
 {
     withConnection(path(), [](QSqlDatabase &db) {
         QSqlQuery query(db);
-        query.prepare(QString::fromUtf16(Larkspan::Schema::createTable));
+        query.prepare(Larkspan::Schema::createTable.toString());
         exec(query);
     });
     append(entries);

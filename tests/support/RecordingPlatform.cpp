@@ -1,7 +1,5 @@
 #include "RecordingPlatform.h"
 
-#include <stdexcept>
-
 using namespace Qt::StringLiterals;
 
 namespace Larkspan::Testing {
@@ -30,10 +28,11 @@ QString RecordingPlatform::describe(const std::optional<QString> &text)
     return text ? u'"' + *text + u'"' : u"null"_s;
 }
 
-qintptr RecordingPlatform::shellExecute(qintptr owner, const std::optional<QString> &operation,
-                                        const QString &file,
-                                        const std::optional<QString> &parameters,
-                                        const QString &directory, int showCommand)
+Outcome<qintptr> RecordingPlatform::shellExecute(qintptr owner,
+                                                 const std::optional<QString> &operation,
+                                                 const QString &file,
+                                                 const std::optional<QString> &parameters,
+                                                 const QString &directory, int showCommand)
 {
     calls.append(u"shellExecute(%1, %2, %3, %4, %5, %6)"_s.arg(QString::number(owner),
                                                             describe(operation), describe(file),
@@ -41,19 +40,17 @@ qintptr RecordingPlatform::shellExecute(qintptr owner, const std::optional<QStri
                                                             describe(directory),
                                                             QString::number(showCommand)));
     shellCalls.append({owner, operation, file, parameters, directory, showCommand});
-    if (shellThrows)
-        throw std::runtime_error(shellThrows->toStdString());
+    if (shellFailure)
+        return Failure{*shellFailure};
     return shellResult;
 }
 
-std::optional<qint64> RecordingPlatform::startProgram(const QString &path, int windowStyle)
+Outcome<qint64> RecordingPlatform::startProgram(const QString &path, int windowStyle)
 {
     calls.append(u"startProgram(%1, %2)"_s.arg(describe(path), QString::number(windowStyle)));
     startCalls.append({path, windowStyle});
-    if (startThrows)
-        throw std::runtime_error(startThrows->toStdString());
     if (path.isEmpty() || unstartablePaths.contains(path))
-        return std::nullopt;
+        return Failure{u"cannot start %1"_s.arg(path)};
     return m_nextTaskId++;
 }
 
@@ -87,14 +84,16 @@ long RecordingPlatform::regCloseKey(quint32 key)
     return status;
 }
 
-std::optional<QString> RecordingPlatform::fileName(const QString &path)
+Outcome<QString> RecordingPlatform::fileName(const QString &path)
 {
     calls.append(u"fileName(%1)"_s.arg(describe(path)));
     fileNameQueries.append(path);
     const auto it = files.constFind(path);
     if (it == files.constEnd())
         return QString();
-    return *it;
+    if (!*it)
+        return Failure{u"malformed path"_s};
+    return **it;
 }
 
 void RecordingPlatform::messageBox(const QString &text)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "about/RegistryTable.h"
-#include "window/Platform.h"
+#include "platform/Platform.h"
+#include "platform/RegistryTable.h"
 
 #include <QHash>
 #include <QList>
@@ -23,12 +23,16 @@ namespace Larkspan::Testing {
 //    e.g. `startProgram("/usr/bin/x", 1)`, so a test can check the sequence.
 //  - The registry calls are answered by `registry`, an in-memory table the
 //    test fills; `registry.openHandles()` tells which keys were left open.
+//  - shellExecute() answers `shellResult`, or fails with `shellFailure`.
 //  - startProgram() gives a new task id, except for the empty path and the
 //    paths in `unstartablePaths`, which cannot be started.
 //  - fileName() answers from `files` (path → answer; nothing stands for a
 //    malformed path), and with "" (no such file) for any other path.
 //  - messageBox() records its text in `messages`, calls `onMessageBox` if
 //    set, and returns at once, as if the user had pressed OK.
+//  - Windows cannot be raised, and a shown window is made active although
+//    nothing gave it the focus (as on Qt's offscreen platform); `raising`
+//    and `activationWithoutFocus` change that.
 //  - unhandledFailure() records the description and throws Unhandled, which
 //    is no std::exception, so no handler of the program can swallow it.
 class RecordingPlatform : public Platform
@@ -71,24 +75,27 @@ public:
 
     // How it answers.
     qintptr shellResult = 42;
-    QStringList unstartablePaths;           // startProgram gives nothing for these
-    std::optional<QString> shellThrows;     // shellExecute throws std::runtime_error
-    std::optional<QString> startThrows;     // startProgram throws std::runtime_error
+    std::optional<QString> shellFailure;    // the call itself fails with this message
+    QStringList unstartablePaths;           // startProgram fails for these
     QHash<QString, std::optional<QString>> files;
     RegistryTable registry;
     std::function<void(const QString &)> onMessageBox;
+    bool raising = false;
+    bool activationWithoutFocus = true;
 
-    qintptr shellExecute(qintptr owner, const std::optional<QString> &operation,
-                         const QString &file, const std::optional<QString> &parameters,
-                         const QString &directory, int showCommand) override;
-    std::optional<qint64> startProgram(const QString &path, int windowStyle) override;
+    Outcome<qintptr> shellExecute(qintptr owner, const std::optional<QString> &operation,
+                                  const QString &file, const std::optional<QString> &parameters,
+                                  const QString &directory, int showCommand) override;
+    Outcome<qint64> startProgram(const QString &path, int windowStyle) override;
     long regOpenKeyEx(quint32 root, const QString &subKey, quint32 options,
                       quint32 samDesired, quint32 *key) override;
     long regQueryValueEx(quint32 key, const QString &valueName, quint32 *type,
                          QByteArray *data, quint32 *dataSize) override;
     long regCloseKey(quint32 key) override;
-    std::optional<QString> fileName(const QString &path) override;
+    Outcome<QString> fileName(const QString &path) override;
     void messageBox(const QString &text) override;
+    bool canRaiseWindows() const override { return raising; }
+    bool activatesWithoutFocus() const override { return activationWithoutFocus; }
     [[noreturn]] void unhandledFailure(const QString &description) override;
 
     // "null" for nothing, the text in double quotes otherwise.

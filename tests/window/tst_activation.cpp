@@ -4,9 +4,10 @@
 // one of the program's own message boxes closes, nor when the user comes
 // back from another program.
 #include "ModalCloser.h"
+#include "RecordingPlatform.h"
 
+#include "platform/DesktopPlatform.h"
 #include "window/ActivationHandler.h"
-#include "window/DesktopPlatform.h"
 #include "window/FormInstance.h"
 #include "window/WindowServices.h"
 
@@ -82,7 +83,6 @@ class ActivationTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { setPlatform(&m_platform); }
     void cleanup()
     {
         services().reset();
@@ -129,7 +129,8 @@ private Q_SLOTS:
 
         ModalCloser closer;
         closer.arm();
-        m_platform.messageBox(u"Something to say"_s);
+        DesktopPlatform desktop;
+        desktop.messageBox(u"Something to say"_s);
         QCOMPARE(closer.texts(), QStringList{u"Something to say"_s});
         QCOMPARE(closer.titles(), QStringList{u"Larkspan"_s});
         QVERIFY(closer.lastWasPlainOk());
@@ -189,7 +190,8 @@ private Q_SLOTS:
     }
 
 private:
-    DesktopPlatform m_platform;
+    // Offscreen, nothing stacks windows or hands the focus around.
+    Testing::RecordingPlatform m_platform;
 };
 
 QTEST_MAIN(ActivationTest)

@@ -5,7 +5,7 @@
 #include "AddressBookFile.h"
 #include "XvfbSession.h"
 
-#include "about/LinuxRegistry.h"
+#include "platform/LinuxRegistry.h"
 
 #include <QImage>
 #include <QTest>

@@ -3,8 +3,8 @@
 // boxes are closed from the keyboard, and another program takes the focus.
 #include "XvfbSession.h"
 
+#include "platform/DesktopPlatform.h"
 #include "window/ActivationHandler.h"
-#include "window/DesktopPlatform.h"
 #include "window/FormInstance.h"
 #include "window/WindowServices.h"
 
@@ -71,6 +71,8 @@ class ActivationX11Test : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase() { setPlatform(&m_platform); }
+    void cleanupTestCase() { setPlatform(nullptr); }
     void init()
     {
         m_a = FormInstance<FormA>::get();
@@ -113,10 +115,9 @@ private Q_SLOTS:
 
     void closingAMessageBoxRunsNothing()
     {
-        DesktopPlatform platform;
         // The user reads the box and presses Enter.
         QTimer::singleShot(600, [] { session->xdotool({u"key"_s, u"Return"_s}); });
-        platform.messageBox(u"Something to say"_s);
+        m_platform.messageBox(u"Something to say"_s);
         QVERIFY(active(m_b));
         QTest::qWait(300);
         QCOMPARE(m_b->activations, 1);
@@ -142,6 +143,7 @@ private Q_SLOTS:
     }
 
 private:
+    DesktopPlatform m_platform;
     FormA *m_a = nullptr;
     FormB *m_b = nullptr;
 };

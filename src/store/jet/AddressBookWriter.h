@@ -1,20 +1,20 @@
 #pragma once
 
+#include "platform/Outcome.h"
 #include "store/Record.h"
 
 #include <QList>
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 namespace Larkspan::JetImport {
 
 // Writes `records`, in their order, as a new address book into the empty
 // file at `path`, then reads the file back and compares every field before
 // syncing it to disk. `started` is called once the first row is written.
-// Returns nothing on success, or the reason for failure.
-std::optional<QString> writeAddressBook(const QString &path, const QList<Record> &records,
-                                        const std::function<void()> &started);
+// A failure says why.
+Outcome<void> writeAddressBook(const QString &path, const QList<Record> &records,
+                               const std::function<void()> &started);
 
 } // namespace Larkspan::JetImport

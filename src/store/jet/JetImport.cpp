@@ -3,19 +3,19 @@
 #include "store/FileFormat.h"
 #include "store/Schema.h"
 #include "store/jet/AddressBookWriter.h"
+#include "store/jet/FileSystem.h"
 #include "store/jet/JetReaderProcess.h"
 #include "store/jet/LockedFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryFile>
 
 #include <cerrno>
-#include <cstring>
-#include <variant>
+#include <tuple>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,78 +34,48 @@ QString tempPattern(const QString &fileName)
 
 constexpr int maxKeepNames = 1000;
 
-QString errnoText(int error)
+Failure unchanged(const QString &message)
 {
-    return QString::fromLocal8Bit(std::strerror(error));
+    return Failure{message + u" Nothing was changed."_s};
 }
 
-QString unchanged(const QString &message)
-{
-    return message + u" Nothing was changed."_s;
-}
-
-std::optional<QString> refuseFormat(FileFormat format, const QString &name)
+Outcome<void> acceptFormat(FileFormat format, const QString &name)
 {
     switch (format) {
     case FileFormat::SQLite:
     case FileFormat::Jet3:
-    case FileFormat::Jet4: return std::nullopt;
-    case FileFormat::Missing: return u"%1 does not exist."_s.arg(name);
-    case FileFormat::NotARegularFile: return u"%1 is not a file (it may be a folder)."_s.arg(name);
+    case FileFormat::Jet4: return {};
+    case FileFormat::Missing: return Failure{u"%1 does not exist."_s.arg(name)};
+    case FileFormat::NotARegularFile:
+        return Failure{u"%1 is not a file (it may be a folder)."_s.arg(name)};
     case FileFormat::Unreadable:
-        return u"%1 cannot be read: check that you may open it."_s.arg(name);
+        return Failure{u"%1 cannot be read: check that you may open it."_s.arg(name)};
     case FileFormat::Ace:
-        return u"%1 is in the newer Access format (ACE, Access 2007 and later), which Larkspan "
-               u"cannot read. Save it from Access as an Access 2000 or 2002-2003 database "
-               u"(.mdb) and start Larkspan again."_s.arg(name);
+        return Failure{u"%1 is in the newer Access format (ACE, Access 2007 and later), which "
+                       u"Larkspan cannot read. Save it from Access as an Access 2000 or "
+                       u"2002-2003 database (.mdb) and start Larkspan again."_s.arg(name)};
     case FileFormat::Unknown: break;
     }
-    return u"%1 is neither a Larkspan address book nor an Access database; it may be "
-           u"damaged."_s.arg(name);
-}
-
-QString readerFailure(const ReaderError &error, const QString &name, int timeoutMs)
-{
-    const QString detail = error.detail.isEmpty() ? QString() : u" (%1)"_s.arg(error.detail);
-    switch (error.kind) {
-    case ReaderError::Kind::NotStarted:
-        return u"%1 is an Access address book, but Larkspan's converter "
-               u"larkspan-jet-reader could not be started%2."_s.arg(name, detail);
-    case ReaderError::Kind::Crashed:
-        return u"%1 could not be read: the converter stopped unexpectedly, most likely because "
-               u"the file is damaged%2."_s.arg(name, detail);
-    case ReaderError::Kind::TimedOut:
-        return u"%1 could not be read: the converter was stopped after %2 seconds without "
-               u"finishing; the file may be damaged."_s.arg(name)
-                   .arg(timeoutMs / 1000);
-    case ReaderError::Kind::NoSuchTable:
-        return u"%1 is an Access database, but it holds no address table (\"%2\")."_s.arg(
-            name, QStringView(Schema::table).toString());
-    case ReaderError::Kind::Unreadable:
-        return u"%1 could not be read whole; it seems to be damaged%2."_s.arg(name, detail);
-    case ReaderError::Kind::BadOutput:
-        return u"%1 could not be read: the converter gave an unusable answer%2."_s.arg(name,
-                                                                                       detail);
-    }
-    return {};
+    return Failure{u"%1 is neither a Larkspan address book nor an Access database; it may be "
+                   u"damaged."_s.arg(name)};
 }
 
 // The rows of the address table as records. Jet compares names without
 // regard to case, so "type" would have served the old program as "Type".
-std::variant<QList<Record>, QString> recordsFrom(const ReaderOutput &table, const QString &name)
+Outcome<QList<Record>> recordsFrom(const ReaderOutput &table, const QString &name)
 {
-    int columns[3] = {-1, -1, -1};
-    const char16_t *wanted[3] = {Schema::typeColumn, Schema::addressColumn, Schema::aboutColumn};
+    const QString wanted[3] = {QString::fromUtf16(Schema::typeColumn),
+                               QString::fromUtf16(Schema::addressColumn),
+                               QString::fromUtf16(Schema::aboutColumn)};
+    qsizetype columns[3] = {-1, -1, -1};
     for (int i = 0; i < 3; ++i) {
-        columns[i] = int(table.columnNames.indexOf(QStringView(wanted[i]).toString()));
+        columns[i] = table.columnNames.indexOf(wanted[i]);
         for (qsizetype c = 0; columns[i] < 0 && c < table.columnNames.size(); ++c) {
-            if (table.columnNames[c].compare(QStringView(wanted[i]).toString(), Qt::CaseInsensitive)
-                == 0)
-                columns[i] = int(c);
+            if (table.columnNames[c].compare(wanted[i], Qt::CaseInsensitive) == 0)
+                columns[i] = c;
         }
         if (columns[i] < 0)
-            return u"The address table in %1 has no column \"%2\"."_s.arg(
-                name, QStringView(wanted[i]).toString());
+            return Failure{u"The address table in %1 has no column \"%2\"."_s.arg(name, wanted[i])};
     }
     QList<Record> records;
     records.reserve(table.rows.size());
@@ -114,24 +84,13 @@ std::variant<QList<Record>, QString> recordsFrom(const ReaderOutput &table, cons
         for (int i = 0; i < 3; ++i) {
             const ReaderOutput::Value &value = row[columns[i]];
             if (value.kind == JetReaderFormat::ValueKind::Binary)
-                return u"The column \"%1\" of the address table in %2 holds binary data, not "
-                       u"text."_s.arg(QStringView(wanted[i]).toString(), name);
+                return Failure{u"The column \"%1\" of the address table in %2 holds binary data, "
+                               u"not text."_s.arg(wanted[i], name)};
             fields[i] = QString::fromUtf8(value.bytes); // NULL becomes the empty text
         }
         records.append(Record{fields[0], fields[1], fields[2]});
     }
     return records;
-}
-
-bool syncDirectory(const QString &directory)
-{
-    const int fd
-        = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    return synced;
 }
 
 struct KeptName
@@ -143,7 +102,7 @@ struct KeptName
 // Gives the old file its second name by a hard link, so that it never
 // stops being under its own name. A name that already links to this very
 // file is one an interrupted run made; it is used again.
-std::variant<KeptName, QString> keepOldFile(const QString &path, const LockedFile &old)
+Outcome<KeptName> keepOldFile(const QString &path, const LockedFile &old)
 {
     const QByteArray from = QFile::encodeName(path);
     for (int n = 0; n < maxKeepNames; ++n) {
@@ -152,13 +111,13 @@ std::variant<KeptName, QString> keepOldFile(const QString &path, const LockedFil
         if (::link(from.constData(), to.constData()) == 0)
             return KeptName{candidate, true};
         if (errno != EEXIST)
-            return errnoText(errno);
+            return Failure{errnoText(errno)};
         struct stat info = {};
         if (::stat(to.constData(), &info) == 0 && info.st_dev == old.device()
             && info.st_ino == old.inode())
             return KeptName{candidate, false};
     }
-    return u"no free name for keeping the old file"_s;
+    return Failure{u"no free name for keeping the old file"_s};
 }
 
 void removeLeftovers(const QString &directory, const QString &fileName)
@@ -172,13 +131,8 @@ void removeLeftovers(const QString &directory, const QString &fileName)
 
 } // namespace
 
-std::optional<QString> convertInPlace(const QString &databasePath, const QString &readerPath)
-{
-    return convertInPlace(databasePath, readerPath, Options());
-}
-
-std::optional<QString> convertInPlace(const QString &databasePath, const QString &readerPath,
-                                      const Options &options)
+Outcome<void> convertInPlace(const QString &databasePath, const QString &readerPath,
+                             const Options &options)
 {
     const QFileInfo info(databasePath);
     const QString name = info.fileName();
@@ -188,39 +142,47 @@ std::optional<QString> convertInPlace(const QString &databasePath, const QString
         if (options.onStep)
             options.onStep(reached);
     };
+    const auto replacedMeanwhile = [&name] {
+        return unchanged(u"%1 was replaced while Larkspan was converting it; start Larkspan "
+                         u"again."_s.arg(name));
+    };
 
     const FileFormat format = detectFileFormat(path);
-    if (auto refusal = refuseFormat(format, name))
-        return unchanged(*refusal);
+    if (Outcome<void> accepted = acceptFormat(format, name); !accepted.ok())
+        return unchanged(accepted.error());
     if (format == FileFormat::SQLite)
-        return std::nullopt;
+        return {};
 
     LockedFile old;
-    if (auto failure = old.lock(path, 2 * options.readerTimeoutMs))
-        return unchanged(u"%1 cannot be opened for conversion: %2."_s.arg(name, *failure));
+    if (Outcome<void> locked = old.lock(path, 2 * options.readerTimeoutMs); !locked.ok())
+        return unchanged(u"%1 cannot be opened for conversion: %2."_s.arg(name, locked.error()));
     if (!old.isStillAt(path)) {
         // Another Larkspan converted it while we waited for the lock.
         if (detectFileFormat(path) == FileFormat::SQLite)
-            return std::nullopt;
-        return unchanged(u"%1 was replaced while Larkspan was converting it; start Larkspan "
-                         u"again."_s.arg(name));
+            return {};
+        return replacedMeanwhile();
     }
 
-    auto table = readJetTable(readerPath, path, QStringView(Schema::table).toString(),
-                              options.readerTimeoutMs);
-    if (const auto *error = std::get_if<ReaderError>(&table))
-        return unchanged(readerFailure(*error, name, options.readerTimeoutMs));
-    auto converted = recordsFrom(std::get<ReaderOutput>(table), name);
-    if (const auto *refusal = std::get_if<QString>(&converted))
-        return unchanged(*refusal);
-    const QList<Record> &records = std::get<QList<Record>>(converted);
+    const Outcome<ReaderOutput> table = readJetTable(
+        readerPath, path, QString::fromUtf16(Schema::table), options.readerTimeoutMs);
+    if (!table.ok())
+        return unchanged(table.error());
+    const Outcome<QList<Record>> records = recordsFrom(table.value(), name);
+    if (!records.ok())
+        return unchanged(records.error());
     step(Step::TableRead);
 
-    const auto writeFailure = [&](const QString &why) {
+    const auto writeFailure = [&name](const QString &why) {
         return unchanged(
             u"The converted address book could not be written beside %1: %2."_s.arg(name, why));
     };
+    // Until the new file is in place, every way out takes away what this
+    // run added to the directory.
     QString tempPath;
+    auto removeTemp = qScopeGuard([&tempPath] {
+        if (!tempPath.isEmpty())
+            QFile::remove(tempPath);
+    });
     {
         QTemporaryFile temp(directory + u'/' + tempPattern(name) + u"XXXXXX"_s);
         temp.setAutoRemove(false);
@@ -228,48 +190,42 @@ std::optional<QString> convertInPlace(const QString &databasePath, const QString
             return writeFailure(temp.errorString());
         tempPath = temp.fileName();
         // The new file gets the old one's permissions.
-        if (::fchmod(temp.handle(), old.mode() & 0777) != 0) {
-            const int error = errno;
-            temp.remove();
-            return writeFailure(errnoText(error));
-        }
+        if (::fchmod(temp.handle(), old.mode() & 0777) != 0)
+            return writeFailure(errnoText(errno));
     }
-    const auto abandon = [&](const QString &message) {
-        QFile::remove(tempPath);
-        return message;
-    };
 
-    if (auto failure = writeAddressBook(tempPath, records, [&] { step(Step::TempFileStarted); }))
-        return abandon(writeFailure(*failure));
+    if (Outcome<void> written
+        = writeAddressBook(tempPath, records.value(), [&] { step(Step::TempFileStarted); });
+        !written.ok())
+        return writeFailure(written.error());
     step(Step::TempFileWritten);
 
-    auto kept = keepOldFile(path, old);
-    if (const auto *failure = std::get_if<QString>(&kept))
-        return abandon(
-            writeFailure(u"the old file cannot be given a second name (%1)"_s.arg(*failure)));
-    const KeptName keptName = std::get<KeptName>(kept);
-    const auto abandonKept = [&](const QString &message) {
-        if (keptName.madeNow)
-            QFile::remove(keptName.path);
-        return abandon(message);
-    };
+    const Outcome<KeptName> kept = keepOldFile(path, old);
+    if (!kept.ok())
+        return writeFailure(
+            u"the old file cannot be given a second name (%1)"_s.arg(kept.error()));
+    auto removeKept = qScopeGuard([&kept] {
+        if (kept.value().madeNow)
+            QFile::remove(kept.value().path);
+    });
     // The second name must be on disk before the first one changes.
-    if (!syncDirectory(directory))
-        return abandonKept(writeFailure(u"the folder cannot be synced to disk"_s));
+    if (!syncToDisk(directory).ok())
+        return writeFailure(u"the folder cannot be synced to disk"_s);
     step(Step::OldFileKept);
 
     if (!old.isStillAt(path))
-        return abandonKept(unchanged(u"%1 was replaced while Larkspan was converting it; start "
-                                     u"Larkspan again."_s.arg(name)));
+        return replacedMeanwhile();
     // The one step that switches: rename() replaces the name atomically.
     if (::rename(QFile::encodeName(tempPath).constData(), QFile::encodeName(path).constData()) != 0)
-        return abandonKept(writeFailure(errnoText(errno)));
+        return writeFailure(errnoText(errno));
+    removeKept.dismiss();
+    removeTemp.dismiss();
     step(Step::NewFileInPlace);
     // The conversion is done; a failure to sync now can no longer be undone
     // and leaves at worst the old state after a power loss.
-    syncDirectory(directory);
+    std::ignore = syncToDisk(directory);
     removeLeftovers(directory, name);
-    return std::nullopt;
+    return {};
 }
 
 } // namespace Larkspan::JetImport

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/Outcome.h"
+
 #include <QString>
 
 #include <functional>
-#include <optional>
 
 namespace Larkspan::JetImport {
 
@@ -24,14 +25,13 @@ struct Options
 };
 
 // Converts the Jet 3 or Jet 4 address book at `databasePath` into our own
-// format in place, reading it with the program at `readerPath`. Returns
-// nothing on success (also when the file is already in our format), or a
-// message for the user that says why not; the directory is then exactly as
-// it was. The old file is kept, byte for byte, as "<name>.jet" (or
+// format in place, reading it with the program at `readerPath`. Succeeds
+// also when the file is already in our format; a failure carries a message
+// for the user that says why not, and the directory is then exactly as it
+// was. The old file is kept, byte for byte, as "<name>.jet" (or
 // "<name>.jet.1", ".jet.2", ... when that name is taken). At every moment,
 // the name `databasePath` holds either the old file or the complete new one.
-std::optional<QString> convertInPlace(const QString &databasePath, const QString &readerPath);
-std::optional<QString> convertInPlace(const QString &databasePath, const QString &readerPath,
-                                      const Options &options);
+Outcome<void> convertInPlace(const QString &databasePath, const QString &readerPath,
+                             const Options &options = {});
 
 } // namespace Larkspan::JetImport

@@ -1,11 +1,12 @@
 #include "store/jet/LockedFile.h"
 
+#include "store/jet/FileSystem.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QThread>
 
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -22,14 +23,14 @@ LockedFile::~LockedFile()
         ::close(m_fd); // releases the lock
 }
 
-std::optional<QString> LockedFile::lock(const QString &path, int timeoutMs)
+Outcome<void> LockedFile::lock(const QString &path, int timeoutMs)
 {
     m_fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (m_fd < 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return Failure{errnoText(errno)};
     struct stat info = {};
     if (::fstat(m_fd, &info) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return Failure{errnoText(errno)};
     m_device = info.st_dev;
     m_inode = info.st_ino;
     m_mode = info.st_mode;
@@ -37,12 +38,12 @@ std::optional<QString> LockedFile::lock(const QString &path, int timeoutMs)
     const QDeadlineTimer deadline(timeoutMs);
     while (::flock(m_fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK && errno != EINTR)
-            return QString::fromLocal8Bit(std::strerror(errno));
+            return Failure{errnoText(errno)};
         if (deadline.hasExpired())
-            return u"another program is converting it"_s;
+            return Failure{u"another program is converting it"_s};
         QThread::msleep(50);
     }
-    return std::nullopt;
+    return {};
 }
 
 bool LockedFile::isStillAt(const QString &path) const

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "platform/Outcome.h"
 
-#include <optional>
+#include <QString>
 
 #include <sys/types.h>
 
@@ -20,7 +20,7 @@ public:
     LockedFile &operator=(const LockedFile &) = delete;
 
     // Opens and locks `path`, waiting at most `timeoutMs` for another holder.
-    std::optional<QString> lock(const QString &path, int timeoutMs);
+    Outcome<void> lock(const QString &path, int timeoutMs);
 
     // Whether `path` still leads to the file that is locked.
     bool isStillAt(const QString &path) const;

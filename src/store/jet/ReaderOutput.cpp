@@ -1,5 +1,8 @@
 #include "store/jet/ReaderOutput.h"
 
+#include <QDataStream>
+#include <QIODevice>
+
 using namespace Qt::StringLiterals;
 
 namespace Larkspan::JetImport {
@@ -8,129 +11,93 @@ namespace {
 
 using JetReaderFormat::ValueKind;
 
-class Cursor
-{
-public:
-    explicit Cursor(QByteArrayView data) : m_data(data) { }
-
-    bool atEnd() const { return m_pos == m_data.size(); }
-
-    std::optional<quint8> byte()
-    {
-        if (m_pos >= m_data.size())
-            return std::nullopt;
-        return quint8(m_data[m_pos++]);
-    }
-
-    std::optional<quint32> u32()
-    {
-        if (m_data.size() - m_pos < 4)
-            return std::nullopt;
-        quint32 value = 0;
-        for (int i = 0; i < 4; ++i)
-            value |= quint32(quint8(m_data[m_pos + i])) << (8 * i);
-        m_pos += 4;
-        return value;
-    }
-
-    std::optional<QByteArrayView> bytes(qsizetype count)
-    {
-        if (m_data.size() - m_pos < count)
-            return std::nullopt;
-        const QByteArrayView result = m_data.sliced(m_pos, count);
-        m_pos += count;
-        return result;
-    }
-
-    std::optional<QByteArrayView> sizedBytes()
-    {
-        const std::optional<quint32> size = u32();
-        if (!size)
-            return std::nullopt;
-        return bytes(qsizetype(*size));
-    }
-
-private:
-    QByteArrayView m_data;
-    qsizetype m_pos = 0;
-};
+constexpr quint32 maxColumns = 4096;
 
 bool isUtf8(QByteArrayView bytes)
 {
     return QString::fromUtf8(bytes).toUtf8() == bytes;
 }
 
+// A u32 length and that many bytes. A length that reaches past the end of
+// the stream marks it as cut short before anything is allocated for it.
+QDataStream &readSized(QDataStream &in, QByteArray &bytes)
+{
+    quint32 size = 0;
+    in >> size;
+    if (in.status() != QDataStream::Ok || size > in.device()->bytesAvailable()) {
+        in.setStatus(QDataStream::ReadPastEnd);
+        return in;
+    }
+    bytes.resize(qsizetype(size));
+    in.readRawData(bytes.data(), int(size));
+    return in;
+}
+
 } // namespace
 
-std::optional<ReaderOutput> ReaderOutput::parse(QByteArrayView stream, QString *error)
+Outcome<ReaderOutput> ReaderOutput::parse(QByteArrayView stream)
 {
-    const auto refuse = [error](const QString &why) {
-        *error = why;
-        return std::nullopt;
-    };
-    const QString cutShort = u"the reader's output ends early"_s;
+    const QByteArrayView magic(JetReaderFormat::magic, JetReaderFormat::magicSize);
+    if (!stream.startsWith(magic))
+        return Failure{u"the reader's output does not start as expected"_s};
+    const Failure cutShort{u"the reader's output ends early"_s};
 
-    Cursor cursor(stream);
-    const std::optional<QByteArrayView> magic = cursor.bytes(JetReaderFormat::magicSize);
-    if (!magic || *magic != QByteArrayView(JetReaderFormat::magic, JetReaderFormat::magicSize))
-        return refuse(u"the reader's output does not start as expected"_s);
+    const QByteArray bytes = QByteArray::fromRawData(stream.data(), stream.size());
+    QDataStream in(bytes);
+    in.setByteOrder(QDataStream::LittleEndian);
+    in.skipRawData(int(magic.size()));
 
     ReaderOutput output;
-    const std::optional<quint32> columnCount = cursor.u32();
-    if (!columnCount)
-        return refuse(cutShort);
-    if (*columnCount == 0 || *columnCount > 4096)
-        return refuse(u"the reader reports an impossible number of columns"_s);
-    for (quint32 i = 0; i < *columnCount; ++i) {
-        const std::optional<QByteArrayView> name = cursor.sizedBytes();
-        const std::optional<quint8> type = cursor.byte();
-        if (!name || !type)
-            return refuse(cutShort);
-        if (!isUtf8(*name))
-            return refuse(u"a column name in the reader's output is not UTF-8"_s);
-        output.columnNames.append(QString::fromUtf8(*name));
-        output.columnTypes.append(*type);
+    quint32 columnCount = 0;
+    if ((in >> columnCount).status() != QDataStream::Ok)
+        return cutShort;
+    if (columnCount == 0 || columnCount > maxColumns)
+        return Failure{u"the reader reports an impossible number of columns"_s};
+    for (quint32 i = 0; i < columnCount; ++i) {
+        QByteArray name;
+        quint8 type = 0;
+        if ((readSized(in, name) >> type).status() != QDataStream::Ok)
+            return cutShort;
+        if (!isUtf8(name))
+            return Failure{u"a column name in the reader's output is not UTF-8"_s};
+        output.columnNames.append(QString::fromUtf8(name));
+        output.columnTypes.append(type);
     }
 
     for (;;) {
-        const std::optional<quint8> marker = cursor.byte();
-        if (!marker)
-            return refuse(cutShort);
-        if (*marker == JetReaderFormat::endMarker)
+        quint8 marker = 0;
+        if ((in >> marker).status() != QDataStream::Ok)
+            return cutShort;
+        if (marker == JetReaderFormat::endMarker)
             break;
-        if (*marker != JetReaderFormat::rowMarker)
-            return refuse(u"the reader's output is garbled"_s);
+        if (marker != JetReaderFormat::rowMarker)
+            return Failure{u"the reader's output is garbled"_s};
         Row row;
-        row.reserve(qsizetype(*columnCount));
-        for (quint32 column = 0; column < *columnCount; ++column) {
-            const std::optional<quint8> kind = cursor.byte();
-            if (!kind)
-                return refuse(cutShort);
-            Value value;
-            value.kind = ValueKind(*kind);
-            if (value.kind == ValueKind::Null) {
-                row.append(value);
-                continue;
+        row.reserve(qsizetype(columnCount));
+        for (quint32 column = 0; column < columnCount; ++column) {
+            quint8 kind = 0;
+            if ((in >> kind).status() != QDataStream::Ok)
+                return cutShort;
+            Value value{ValueKind(kind), {}};
+            if (value.kind != ValueKind::Null) {
+                if (value.kind != ValueKind::Text && value.kind != ValueKind::Binary)
+                    return Failure{u"the reader's output holds a value of unknown kind"_s};
+                if (readSized(in, value.bytes).status() != QDataStream::Ok)
+                    return cutShort;
+                if (value.kind == ValueKind::Text && !isUtf8(value.bytes))
+                    return Failure{u"a text in the reader's output is not UTF-8"_s};
             }
-            if (value.kind != ValueKind::Text && value.kind != ValueKind::Binary)
-                return refuse(u"the reader's output holds a value of unknown kind"_s);
-            const std::optional<QByteArrayView> bytes = cursor.sizedBytes();
-            if (!bytes)
-                return refuse(cutShort);
-            if (value.kind == ValueKind::Text && !isUtf8(*bytes))
-                return refuse(u"a text in the reader's output is not UTF-8"_s);
-            value.bytes = bytes->toByteArray();
-            row.append(value);
+            row.append(std::move(value));
         }
-        output.rows.append(row);
+        output.rows.append(std::move(row));
     }
-    const std::optional<quint32> rowCount = cursor.u32();
-    if (!rowCount)
-        return refuse(cutShort);
-    if (qsizetype(*rowCount) != output.rows.size())
-        return refuse(u"the reader's output lacks rows"_s);
-    if (!cursor.atEnd())
-        return refuse(u"the reader's output has bytes after its end"_s);
+    quint32 rowCount = 0;
+    if ((in >> rowCount).status() != QDataStream::Ok)
+        return cutShort;
+    if (qsizetype(rowCount) != output.rows.size())
+        return Failure{u"the reader's output lacks rows"_s};
+    if (!in.atEnd())
+        return Failure{u"the reader's output has bytes after its end"_s};
     return output;
 }
 

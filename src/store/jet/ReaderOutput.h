@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Outcome.h"
 #include "store/jet/ReaderFormat.h"
 
 #include <QByteArray>
@@ -7,8 +8,6 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
-
-#include <optional>
 
 namespace Larkspan::JetImport {
 
@@ -25,8 +24,8 @@ public:
     };
     using Row = QList<Value>;
 
-    // The parsed table, or nothing with a description in `error`.
-    static std::optional<ReaderOutput> parse(QByteArrayView stream, QString *error);
+    // The parsed table, or a failure that says what is wrong with the stream.
+    static Outcome<ReaderOutput> parse(QByteArrayView stream);
 
     QStringList columnNames;
     QList<quint8> columnTypes;

@@ -97,7 +97,7 @@ pid_t startConversion(const QString &path, std::optional<Step> stopAt = {},
         if (stopAt == reached)
             std::raise(SIGKILL);
     };
-    const QString message = JetImport::convertInPlace(path, reader, options).value_or(QString());
+    const QString message = JetImport::convertInPlace(path, reader, options).error();
     if (refusal.isEmpty()
             ? message.isEmpty()
             : message.contains(refusal) && message.endsWith(u"Nothing was changed."_s))
@@ -167,14 +167,14 @@ private Q_SLOTS:
         kept.insert(bookName + (taken.isEmpty() ? u".jet"_s : u".jet.%1"_s.arg(taken.size())),
                     kept.take(bookName));
 
-        const std::optional<QString> failure = JetImport::convertInPlace(path, readerPath);
-        QVERIFY2(!failure, qPrintable(failure.value_or(QString())));
+        const Outcome<void> converted = JetImport::convertInPlace(path, readerPath);
+        QVERIFY2(converted.ok(), qPrintable(converted.error()));
         QCOMPARE(addressBookRows(path), expected);
         QCOMPARE(QFile::permissions(path), permissions);
         QMap<QString, QByteArray> after = snapshot(dir.path());
 
         // A finished conversion is simply our own file: nothing more happens.
-        QCOMPARE(JetImport::convertInPlace(path, reader), std::nullopt);
+        QVERIFY(JetImport::convertInPlace(path, reader).ok());
         QCOMPARE(snapshot(dir.path()), after);
         QVERIFY(after.remove(bookName));
         QCOMPARE(after, kept);
@@ -241,13 +241,14 @@ private Q_SLOTS:
         clock.start();
         JetImport::Options options;
         options.readerTimeoutMs = timeoutMs;
-        const std::optional<QString> message
+        const Outcome<void> converted
             = JetImport::convertInPlace(dir.filePath(bookName), readerPath, options);
+        const QString message = converted.error();
         QVERIFY(clock.elapsed() < 15'000);
-        QVERIFY(message);
-        QVERIFY2(message->contains(expected) && message->contains(bookName)
-                     && message->endsWith(u"Nothing was changed."_s),
-                 qPrintable(*message));
+        QVERIFY(!converted.ok());
+        QVERIFY2(message.contains(expected) && message.contains(bookName)
+                     && message.endsWith(u"Nothing was changed."_s),
+                 qPrintable(message));
         QCOMPARE(snapshot(dir.path()), before);
     }
 
@@ -289,7 +290,7 @@ private Q_SLOTS:
         for (const QString &name : after.keys())
             QVERIFY2(allowed.match(name).hasMatch(), qPrintable(u"unexpected file "_s + name));
 
-        QCOMPARE(JetImport::convertInPlace(path, reader), std::nullopt);
+        QVERIFY(JetImport::convertInPlace(path, reader).ok());
         const QMap<QString, QByteArray> finished = snapshot(dir.path());
         QCOMPARE(finished.keys(), QStringList({bookName, bookName + u".jet"_s}));
         QCOMPARE(finished.value(bookName + u".jet"_s), original);

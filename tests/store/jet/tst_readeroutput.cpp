@@ -45,19 +45,18 @@ class TestReaderOutput : public QObject
 private Q_SLOTS:
     void parsesWhatTheReaderWrites()
     {
-        QString error;
-        const std::optional<ReaderOutput> output = ReaderOutput::parse(sampleStream(), &error);
-        QVERIFY2(output, qPrintable(error));
-        QCOMPARE(output->columnNames, QStringList({u"Type"_s, u"About"_s}));
-        QCOMPARE(output->columnTypes,
+        const Outcome<ReaderOutput> output = ReaderOutput::parse(sampleStream());
+        QVERIFY2(output.ok(), qPrintable(output.error()));
+        QCOMPARE(output.value().columnNames, QStringList({u"Type"_s, u"About"_s}));
+        QCOMPARE(output.value().columnTypes,
                  QList<quint8>({JetReaderFormat::jetText, JetReaderFormat::jetMemo}));
-        QCOMPARE(values(*output),
+        QCOMPARE(values(output.value()),
                  QStringList({u"text Web"_s, u"NULL"_s, u"text "_s, u"text Grüße 😀\r\n"_s,
                               u"text x"_s, u"binary 00ff"_s}));
 
-        const std::optional<ReaderOutput> empty = ReaderOutput::parse(
-            TableStreamWriter({{"a", JetReaderFormat::jetText}}).finish(), &error);
-        QVERIFY2(empty && empty->rows.isEmpty(), qPrintable(error));
+        const Outcome<ReaderOutput> empty
+            = ReaderOutput::parse(TableStreamWriter({{"a", JetReaderFormat::jetText}}).finish());
+        QVERIFY2(empty.ok() && empty.value().rows.isEmpty(), qPrintable(empty.error()));
     }
 
     void refusesDamagedStreams_data()
@@ -89,9 +88,9 @@ private Q_SLOTS:
     void refusesDamagedStreams()
     {
         QFETCH(QByteArray, stream);
-        QString error;
-        QVERIFY(!ReaderOutput::parse(stream, &error));
-        QVERIFY(!error.isEmpty());
+        const Outcome<ReaderOutput> refused = ReaderOutput::parse(stream);
+        QVERIFY(!refused.ok());
+        QVERIFY(!refused.error().isEmpty());
     }
 };
 

@@ -62,7 +62,7 @@ void OpenerXvfbTest::initTestCase()
     QProcessEnvironment env = m_session->environment();
     env.insert(u"PATH"_s, path(u"bin"_s) + u':' + env.value(u"PATH"_s));
     env.insert(u"PWN_CANARY"_s, path(u"canary"_s));
-    QProcess &probe = m_session->launch(QStringLiteral(LAUNCHER_OPENER_PROBE), {path(u"log"_s)}, env);
+    QProcess &probe = m_session->launch(QStringLiteral(OPENER_PROBE), {path(u"log"_s)}, env);
     QVERIFY2(probe.waitForFinished(180000), "the probe did not finish");
     QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
     QCOMPARE(probe.exitCode(), 0);

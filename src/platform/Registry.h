@@ -48,4 +48,11 @@ inline constexpr quint32 queryValueSetValueAndMore = 0x2003Fu;
 // key right at all.
 inline constexpr quint32 knownAccessBits = 0x000F003Fu | 0x00000300u | 0x02000000u | 0xF0000000u;
 
+// Where the system information tool's location is kept, below the
+// local-machine root: its full path, or the folder it lies in.
+inline constexpr char16_t msinfoKey[] = u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+inline constexpr char16_t msinfoPathValue[] = u"PATH";
+inline constexpr char16_t toolsLocationKey[] = u"SOFTWARE\\Microsoft\\Shared Tools Location";
+inline constexpr char16_t toolsLocationValue[] = u"MSINFO";
+
 } // namespace Larkspan::Registry

@@ -1,7 +1,6 @@
-#include "about/LinuxRegistry.h"
+#include "platform/LinuxRegistry.h"
 
-#include "about/Registry.h"
-#include "about/SystemInfo.h"
+#include "platform/Registry.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,10 +52,10 @@ std::optional<QString> LinuxRegistry::installedTool() const
 
 void LinuxRegistry::refresh()
 {
-    const QString key = QString::fromUtf16(SystemInfo::msinfoKey);
+    const QString key = QString::fromUtf16(Registry::msinfoKey);
     m_table.removeKey(Registry::localMachine, key);
     if (const std::optional<QString> tool = installedTool()) {
-        m_table.setValue(Registry::localMachine, key, QString::fromUtf16(SystemInfo::msinfoPathValue),
+        m_table.setValue(Registry::localMachine, key, QString::fromUtf16(Registry::msinfoPathValue),
                          Registry::typeString, QFile::encodeName(*tool) + '\0');
     }
 }

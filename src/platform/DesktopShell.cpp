@@ -1,4 +1,4 @@
-#include "launcher/DesktopShell.h"
+#include "platform/DesktopShell.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -128,17 +128,19 @@ qintptr DesktopShell::shellExecute(qintptr owner, const std::optional<QString> &
     return QDesktopServices::openUrl(*url) ? handedOver : nothingOpened;
 }
 
-std::optional<qint64> DesktopShell::startProgram(const QString &path, int windowStyle)
+Outcome<qint64> DesktopShell::startProgram(const QString &path, int windowStyle)
 {
     Q_UNUSED(windowStyle)
 
     // An absolute path names one file: QProcess searches PATH only for a
     // name without "/", which is exactly what we refuse here.
     if (!QDir::isAbsolutePath(path) || path.contains(QChar(0)))
-        return std::nullopt;
+        return Failure{u"only a program given by its absolute path is started"_s};
+    QProcess process;
+    process.setProgram(path);
     qint64 pid = 0;
-    if (!QProcess::startDetached(path, {}, QString(), &pid))
-        return std::nullopt;
+    if (!process.startDetached(&pid))
+        return Failure{process.errorString()};
     return pid;
 }
 

@@ -1,4 +1,4 @@
-#include "launcher/DesktopShell.h"
+#include "platform/DesktopShell.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -8,6 +8,7 @@
 
 using namespace Qt::StringLiterals;
 using Larkspan::DesktopShell;
+using Larkspan::Outcome;
 
 // Receives what QDesktopServices would hand to the desktop.
 class UrlCatcher : public QObject
@@ -131,18 +132,18 @@ void DesktopShellTest::startProgram()
     const QByteArray savedPath = qgetenv("PATH");
     QDir::setCurrent(dir.path());
     qputenv("PATH", QFile::encodeName(dir.path()) + ':' + savedPath);
-    const std::optional<qint64> pid =
+    const Outcome<qint64> pid =
         DesktopShell::startProgram(path.contains(u"%1"_s) ? path.arg(dir.path()) : path, 3);
     QDir::setCurrent(savedDir);
     qputenv("PATH", savedPath);
 
-    QCOMPARE(pid.has_value(), starts);
+    QCOMPARE(pid.ok(), starts);
     const auto ran = [&marker] {
         QFile file(marker);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     };
     if (starts) {
-        QVERIFY(*pid > 0);
+        QVERIFY(pid.value() > 0);
         QTRY_COMPARE_WITH_TIMEOUT(ran(), QByteArray("0\n"), 5000); // started with no arguments
     } else {
         QTest::qWait(100);

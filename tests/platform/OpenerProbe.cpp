@@ -1,14 +1,14 @@
 // Opens the hostile corpus through DesktopShell on the real platform, one
 // argument after the other, for the real-opener test:
 //
-//     launcher_opener_probe LOGDIR
+//     platform_opener_probe LOGDIR
 //
 // Whenever shellExecute says it handed the argument over, waits until the
 // fake opener has dropped its record LOGDIR/new.PID and renames it to
 // LOGDIR/INDEX.args, so each record belongs to one argument.
 
 #include "HostileAddresses.h"
-#include "launcher/DesktopShell.h"
+#include "platform/DesktopShell.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "about/LinuxRegistry.h"
-#include "about/Registry.h"
+#include "platform/LinuxRegistry.h"
+#include "platform/Registry.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/Platform.h"
+#include "platform/Platform.h"
 
 #include <memory>
 
@@ -10,24 +10,27 @@ class LinuxRegistry;
 
 // The platform of a Linux desktop: addresses open through the desktop's
 // default handlers, programs start detached, a read-only stand-in answers
-// for the registry, and message boxes are Qt's.
+// for the registry, message boxes are Qt's, and the window manager stacks
+// windows and hands the focus around.
 class DesktopPlatform : public Platform
 {
 public:
     DesktopPlatform();
     ~DesktopPlatform() override;
 
-    qintptr shellExecute(qintptr owner, const std::optional<QString> &operation,
-                         const QString &file, const std::optional<QString> &parameters,
-                         const QString &directory, int showCommand) override;
-    std::optional<qint64> startProgram(const QString &path, int windowStyle) override;
+    Outcome<qintptr> shellExecute(qintptr owner, const std::optional<QString> &operation,
+                                  const QString &file, const std::optional<QString> &parameters,
+                                  const QString &directory, int showCommand) override;
+    Outcome<qint64> startProgram(const QString &path, int windowStyle) override;
     long regOpenKeyEx(quint32 root, const QString &subKey, quint32 options, quint32 samDesired,
                       quint32 *key) override;
     long regQueryValueEx(quint32 key, const QString &valueName, quint32 *type, QByteArray *data,
                          quint32 *dataSize) override;
     long regCloseKey(quint32 key) override;
-    std::optional<QString> fileName(const QString &path) override;
+    Outcome<QString> fileName(const QString &path) override;
     void messageBox(const QString &text) override;
+    bool canRaiseWindows() const override;
+    bool activatesWithoutFocus() const override;
     [[noreturn]] void unhandledFailure(const QString &description) override;
 
 private:

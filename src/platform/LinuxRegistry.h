@@ -1,6 +1,6 @@
 #pragma once
 
-#include "about/RegistryTable.h"
+#include "platform/RegistryTable.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,6 +1,6 @@
-#include "about/RegistryTable.h"
+#include "platform/RegistryTable.h"
 
-#include "about/Registry.h"
+#include "platform/Registry.h"
 
 #include <algorithm>
 #include <cstring>

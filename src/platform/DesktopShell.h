@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Outcome.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -9,9 +11,9 @@
 
 namespace Larkspan {
 
-// The shell's two services on a Linux desktop, with the signatures of the
-// Platform seam: opening a file argument with the desktop's default handler,
-// and starting a program.
+// The shell's two services on a Linux desktop, as the Platform seam asks
+// for them: opening a file argument with the desktop's default handler, and
+// starting a program.
 //
 // Opening goes through QDesktopServices::openUrl, which on X11 starts
 // xdg-open with exactly one argument, the URL as urlToOpen() encodes it; no
@@ -67,8 +69,8 @@ public:
     // without a shell and without waiting. A path that is not absolute
     // (such as a Windows path) or holds a NUL is not started and nothing is
     // looked up on PATH. The window style means nothing on X11. Returns the
-    // process id, or nothing when the program cannot be started.
-    static std::optional<qint64> startProgram(const QString &path, int windowStyle);
+    // process id, or a failure when the program cannot be started.
+    static Outcome<qint64> startProgram(const QString &path, int windowStyle);
 };
 
 } // namespace Larkspan

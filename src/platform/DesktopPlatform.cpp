@@ -1,7 +1,7 @@
-#include "window/DesktopPlatform.h"
+#include "platform/DesktopPlatform.h"
 
-#include "about/LinuxRegistry.h"
-#include "launcher/DesktopShell.h"
+#include "platform/DesktopShell.h"
+#include "platform/LinuxRegistry.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -22,15 +22,16 @@ DesktopPlatform::DesktopPlatform()
 
 DesktopPlatform::~DesktopPlatform() = default;
 
-qintptr DesktopPlatform::shellExecute(qintptr owner, const std::optional<QString> &operation,
-                                      const QString &file,
-                                      const std::optional<QString> &parameters,
-                                      const QString &directory, int showCommand)
+Outcome<qintptr> DesktopPlatform::shellExecute(qintptr owner,
+                                               const std::optional<QString> &operation,
+                                               const QString &file,
+                                               const std::optional<QString> &parameters,
+                                               const QString &directory, int showCommand)
 {
     return DesktopShell::shellExecute(owner, operation, file, parameters, directory, showCommand);
 }
 
-std::optional<qint64> DesktopPlatform::startProgram(const QString &path, int windowStyle)
+Outcome<qint64> DesktopPlatform::startProgram(const QString &path, int windowStyle)
 {
     return DesktopShell::startProgram(path, windowStyle);
 }
@@ -52,10 +53,10 @@ long DesktopPlatform::regCloseKey(quint32 key)
     return m_registry->regCloseKey(key);
 }
 
-std::optional<QString> DesktopPlatform::fileName(const QString &path)
+Outcome<QString> DesktopPlatform::fileName(const QString &path)
 {
     if (path.contains(QChar(0)))
-        return std::nullopt;
+        return Failure{u"a path cannot hold a NUL character"_s};
     const QFileInfo info(path);
     if (!info.isFile() || info.isHidden())
         return QString();
@@ -74,6 +75,17 @@ void DesktopPlatform::messageBox(const QString &text)
     // Without a window manager nobody hands the activation back.
     if (active && active->isVisible() && !QApplication::activeWindow())
         QApplication::setActiveWindow(active);
+}
+
+bool DesktopPlatform::canRaiseWindows() const
+{
+    return true;
+}
+
+bool DesktopPlatform::activatesWithoutFocus() const
+{
+    // The window manager gives the focus; the program does not take it.
+    return false;
 }
 
 void DesktopPlatform::unhandledFailure(const QString &description)

@@ -1,4 +1,4 @@
-#include "window/Platform.h"
+#include "platform/Platform.h"
 
 #include <cstdlib>
 

@@ -1,0 +1,31 @@
+#include "store/jet/FileSystem.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace Larkspan::JetImport {
+
+QString errnoText(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+Outcome<void> syncToDisk(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return Failure{errnoText(errno)};
+    const bool synced = ::fsync(fd) == 0;
+    const int syncError = errno;
+    ::close(fd);
+    if (!synced)
+        return Failure{errnoText(syncError)};
+    return {};
+}
+
+} // namespace Larkspan::JetImport

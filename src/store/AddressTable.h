@@ -14,6 +14,7 @@
 #include <optional>
 
 class QSqlQuery;
+struct sqlite3;
 struct sqlite3_stmt;
 
 namespace Larkspan {
@@ -58,7 +59,6 @@ private:
         Categories,
         Addresses,
         FirstWithAddress,
-        FirstWithAddressAndType,
         Count
     };
 
@@ -66,6 +66,7 @@ private:
     Outcome<void> checkUsable();
     Outcome<void> createTable();
     void prepareForSpeed();
+    sqlite3 *handle() const;
     Outcome<std::optional<Row>> singleRow(QSqlQuery &query);
     Outcome<QStringList> column(Statement which, QStringView sql,
                                 const std::optional<QByteArray> &parameter = {});

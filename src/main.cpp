@@ -1,6 +1,8 @@
 #include "cli/CommandLine.h"
 #include "platform/DesktopPlatform.h"
+#include "platform/TerminationSignals.h"
 #include "splash/frmSplash1.h"
+#include "store/AddressTable.h"
 #include "window/FormInstance.h"
 #include "window/WindowServices.h"
 
@@ -35,7 +37,15 @@ int main(int argc, char *argv[])
     Larkspan::DesktopPlatform platform;
     Larkspan::setPlatform(&platform);
 
+    // The desktop session ending, `kill` and Ctrl+C end the program as Exit does.
+    const Larkspan::TerminationSignals endOnSignal([](int signal) {
+        Larkspan::WindowServices::instance().endProgram(128 + signal);
+    });
+
     Larkspan::WindowServices::instance().showWindow(
         Larkspan::FormInstance<Larkspan::frmSplash1>::get());
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // Whichever way the loop ended, the address book is left whole.
+    Larkspan::AddressTable::closeAll();
+    return status;
 }

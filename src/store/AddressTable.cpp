@@ -8,12 +8,15 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QList>
 #include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QVariant>
 
 #include <sqlite3.h>
+
+#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -46,6 +49,12 @@ constexpr auto addressesByScan = join(
 
 QAtomicInt connectionCounter;
 
+QList<AddressTable *> &openTables()
+{
+    static QList<AddressTable *> tables;
+    return tables;
+}
+
 } // namespace
 
 AddressTable::AddressTable()
@@ -60,6 +69,8 @@ AddressTable::~AddressTable()
 
 void AddressTable::close()
 {
+    openTables().removeAll(this);
+    // A statement still alive would keep the file's log open.
     for (auto &statement : m_prepared)
         statement.reset();
     for (auto &statement : m_raw) {
@@ -89,7 +100,21 @@ Outcome<void> AddressTable::openConnection(const QString &path, bool readOnly)
         close();
         return Failure{message};
     }
+    openTables().append(this);
+    // Registered once Qt's SQL statics exist, so that it runs before they go.
+    [[maybe_unused]] static const bool closedAtExit = [] {
+        std::atexit(&AddressTable::closeAll);
+        std::at_quick_exit(&AddressTable::closeAll);
+        return true;
+    }();
     return {};
+}
+
+void AddressTable::closeAll()
+{
+    const QList<AddressTable *> tables = openTables();
+    for (AddressTable *table : tables)
+        table->close();
 }
 
 Outcome<void> AddressTable::open(const QString &path)

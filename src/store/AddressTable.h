@@ -34,7 +34,14 @@ public:
     // empty table; a file that exists but is no usable address book is
     // refused and left exactly as it was.
     Outcome<void> open(const QString &path);
+    // Finishes every statement and closes the file; the last connection to
+    // leave folds SQLite's write-ahead log back into it and removes the log.
     void close();
+
+    // Closes every table that is open, so that each file is whole on its
+    // own. The program calls it on its way out; it also runs when the
+    // process ends through exit() or quick_exit(), which skip that way out.
+    static void closeAll();
 
     // The first row after `rowid` in record order (0 for the very first).
     Outcome<std::optional<Row>> next(qint64 rowid);

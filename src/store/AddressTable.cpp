@@ -265,11 +265,16 @@ Outcome<std::optional<Row>> AddressTable::singleRow(QSqlQuery &query)
             return Failure{Sql::engineMessage(query)};
         return std::optional<Row>();
     }
+    // A NULL reads as a null string and any text as a string that is not
+    // null, so that a change is stored only on exactly what was read.
+    auto text = [&query](int column) {
+        return query.isNull(column) ? QString() : Sql::storedText(query.value(column).toString());
+    };
     Row row;
     row.rowid = query.value(0).toLongLong();
-    row.record.type = query.value(1).toString();
-    row.record.address = query.value(2).toString();
-    row.record.about = query.value(3).toString();
+    row.record.type = text(1);
+    row.record.address = text(2);
+    row.record.about = text(3);
     return std::optional<Row>(std::move(row));
 }
 
@@ -292,28 +297,24 @@ Outcome<qint64> AddressTable::insert(const Record &record)
     return query.lastInsertId().toLongLong();
 }
 
-Outcome<void> AddressTable::update(qint64 rowid, const Record &record, const bool which[3])
+Outcome<bool> AddressTable::update(qint64 rowid, const Record &loaded, const Record &record,
+                                   const bool which[3])
 {
-    const char16_t *const columns[3] = {typeColumn, addressColumn, aboutColumn};
-    const QString *const values[3] = {&record.type, &record.address, &record.about};
-    QStringList assignments;
-    for (int i = 0; i < 3; ++i) {
-        if (which[i])
-            assignments << u"%1 = ?"_s.arg(QStringView(columns[i]));
-    }
-    if (assignments.isEmpty())
-        return {};
-    QSqlQuery query(m_db);
-    query.prepare(u"UPDATE %1 SET %2 WHERE rowid = ?"_s.arg(QStringView(table),
-                                                              assignments.join(u", ")));
-    for (int i = 0; i < 3; ++i) {
-        if (which[i])
-            query.addBindValue(Sql::storedText(*values[i]));
-    }
+    if (!which[0] && !which[1] && !which[2])
+        return true;
+    const QString *const assigned[3] = {&record.type, &record.address, &record.about};
+    const QString *const read[3] = {&loaded.type, &loaded.address, &loaded.about};
+    QSqlQuery &query = prepared(Statement::Update, updateRecord.view());
+    // A field that was not assigned keeps what it holds, NULL included.
+    for (int i = 0; i < 3; ++i)
+        query.addBindValue(which[i] ? Sql::storedText(*assigned[i]) : *read[i]);
     query.addBindValue(rowid);
+    for (const QString *value : read)
+        query.addBindValue(*value);
+    const auto finish = qScopeGuard([&query] { query.finish(); });
     if (!query.exec())
         return Failure{Sql::engineMessage(query)};
-    return {};
+    return query.numRowsAffected() == 1;
 }
 
 Outcome<void> AddressTable::remove(qint64 rowid)

@@ -47,8 +47,12 @@ public:
     Outcome<std::optional<Row>> next(qint64 rowid);
 
     Outcome<qint64> insert(const Record &record);
-    // Writes the fields flagged in `which` (Type, address, About) into `rowid`.
-    Outcome<void> update(qint64 rowid, const Record &record, const bool which[3]);
+    // Writes the fields flagged in `which` (Type, address, About) of `record`
+    // into `rowid`, if that row still holds exactly `loaded`, as it was read.
+    // False when it does not (another program changed or deleted it, or an
+    // entry added since took its rowid): then nothing is written.
+    Outcome<bool> update(qint64 rowid, const Record &loaded, const Record &record,
+                         const bool which[3]);
     Outcome<void> remove(qint64 rowid);
 
     // Each distinct category once, in order of first appearance.
@@ -66,6 +70,7 @@ private:
         Addresses,
         FirstWithAddress,
         FirstWithAddressAndType,
+        Update,
         Count
     };
 

@@ -3,6 +3,8 @@
 #include "platform/TerminationSignals.h"
 #include "splash/frmSplash1.h"
 #include "store/AddressTable.h"
+#include "store/BookCheck.h"
+#include "store/BookFiles.h"
 #include "window/FormInstance.h"
 #include "window/WindowServices.h"
 
@@ -25,6 +27,9 @@ int main(int argc, char *argv[])
     }
     if (const auto *answer = std::get_if<CommandLine::Answer>(&outcome))
         return answer->print();
+
+    // The address book is checked while the splash screen shows.
+    Larkspan::BookCheck::start(Larkspan::BookFiles::inCurrentDirectory());
 
     QApplication app(argc, argv);
     CommandLine::setIdentity();

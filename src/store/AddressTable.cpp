@@ -1,5 +1,7 @@
 #include "store/AddressTable.h"
 
+#include "store/BookCheck.h"
+#include "store/BookFiles.h"
 #include "store/FileFormat.h"
 #include "store/Schema.h"
 #include "store/SqlSupport.h"
@@ -26,7 +28,6 @@ namespace {
 
 using namespace Schema;
 
-constexpr auto tableInfo = join(u"PRAGMA table_info(", table, u")");
 constexpr auto nextRow = join(selectRows, u" WHERE rowid > ? ORDER BY rowid LIMIT 1");
 constexpr auto firstWithAddressRow = join(
     selectRows, u" WHERE ", addressColumn, u" = ? ORDER BY rowid LIMIT 1");
@@ -84,17 +85,14 @@ void AddressTable::close()
     }
 }
 
-Outcome<void> AddressTable::openConnection(const QString &path, bool readOnly)
+Outcome<void> AddressTable::openConnection(const QString &path)
 {
     close();
     m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connection);
     if (!m_db.isValid())
         return Failure{Sql::engineMessage(m_db.lastError())};
-    m_db.setDatabaseName(path);
-    QString options = u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(busyTimeoutMs);
-    if (readOnly)
-        options += u";QSQLITE_OPEN_READONLY"_s;
-    m_db.setConnectOptions(options);
+    m_db.setDatabaseName(BookFiles::uri(path, BookFiles::Access::Work));
+    m_db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI"_s.arg(busyTimeoutMs));
     if (!m_db.open()) {
         const QString message = Sql::engineMessage(m_db.lastError());
         close();
@@ -122,12 +120,7 @@ Outcome<void> AddressTable::open(const QString &path)
     // Whatever fails from here on leaves the table closed.
     auto closeOnFailure = qScopeGuard([this] { close(); });
     const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) {
-        if (Outcome<void> opened = openConnection(path, false); !opened.ok())
-            return opened;
-        if (Outcome<void> created = createTable(); !created.ok())
-            return created;
-    } else {
+    if (info.exists() || info.isSymLink()) {
         // An address book from the older desktop database format is
         // converted first, keeping the original beside it; any other file
         // that is not ours is refused. Either way, a file that cannot be
@@ -147,14 +140,21 @@ Outcome<void> AddressTable::open(const QString &path)
         case FileFormat::Unknown:
             break;
         }
-        if (Outcome<void> opened = openConnection(path, true); !opened.ok())
-            return opened;
-        if (Outcome<void> usable = checkUsable(); !usable.ok())
-            return usable;
-        if (Outcome<void> opened = openConnection(path, false); !opened.ok())
-            return opened;
+        // Nothing of ours has written to the book yet, and nothing will
+        // unless it passes.
+        if (Outcome<void> checked = BookCheck::verdict(path); !checked.ok())
+            return checked;
+    }
+    if (Outcome<void> opened = openConnection(path); !opened.ok())
+        return opened;
+    // A missing file, or the empty one that a crash while creating it
+    // leaves, becomes a new address book.
+    if (QFileInfo(path).size() == 0) {
+        if (Outcome<void> created = createTable(); !created.ok())
+            return created;
     }
     closeOnFailure.dismiss();
+    // The first write to a book that was there: it has passed the check.
     prepareForSpeed();
     return {};
 }
@@ -209,31 +209,6 @@ QSqlQuery &AddressTable::prepared(Statement which, QStringView sql)
         slot->prepare(sql.toString());
     }
     return *slot;
-}
-
-Outcome<void> AddressTable::checkUsable()
-{
-    QSqlQuery query(m_db);
-    if (!query.exec(tableInfo.toString()))
-        return Failure{Sql::engineMessage(query)};
-    const char16_t *const names[3] = {typeColumn, addressColumn, aboutColumn};
-    bool found[3] = {false, false, false};
-    bool any = false;
-    while (query.next()) {
-        any = true;
-        const QString name = query.value(1).toString();
-        for (int i = 0; i < 3; ++i)
-            found[i] = found[i] || name == QStringView(names[i]);
-    }
-    if (query.lastError().isValid())
-        return Failure{Sql::engineMessage(query)};
-    if (!any)
-        return Failure{u"no such table: %1"_s.arg(QStringView(table))};
-    for (int i = 0; i < 3; ++i) {
-        if (!found[i])
-            return Failure{u"no such column: %1"_s.arg(QStringView(names[i]))};
-    }
-    return {};
 }
 
 Outcome<void> AddressTable::createTable()

@@ -30,9 +30,11 @@ public:
     AddressTable(const AddressTable &) = delete;
     AddressTable &operator=(const AddressTable &) = delete;
 
-    // Opens the address book at `path`. A missing file is created with an
-    // empty table; a file that exists but is no usable address book is
-    // refused and left exactly as it was.
+    // Opens the address book at `path`. A missing or empty file becomes a
+    // new book with an empty table; a file that exists is checked before
+    // anything writes to it (see BookCheck), and one that is no usable
+    // address book is refused and left exactly as it was. Where the folder
+    // cannot be written, the book opens for reading only.
     Outcome<void> open(const QString &path);
     // Finishes every statement and closes the file; the last connection to
     // leave folds SQLite's write-ahead log back into it and removes the log.
@@ -74,8 +76,7 @@ private:
         Count
     };
 
-    Outcome<void> openConnection(const QString &path, bool readOnly);
-    Outcome<void> checkUsable();
+    Outcome<void> openConnection(const QString &path);
     Outcome<void> createTable();
     void prepareForSpeed();
     Outcome<std::optional<Row>> singleRow(QSqlQuery &query);

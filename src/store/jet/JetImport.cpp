@@ -195,8 +195,9 @@ std::optional<QString> convertInPlace(const QString &databasePath, const QString
     if (format == FileFormat::SQLite)
         return std::nullopt;
 
+    const int timeoutMs = options.readerTimeoutMs.value_or(readerTimeoutMs(info.size()));
     LockedFile old;
-    if (auto failure = old.lock(path, 2 * options.readerTimeoutMs))
+    if (auto failure = old.lock(path, 2 * timeoutMs))
         return unchanged(u"%1 cannot be opened for conversion: %2."_s.arg(name, *failure));
     if (!old.isStillAt(path)) {
         // Another Larkspan converted it while we waited for the lock.
@@ -206,10 +207,10 @@ std::optional<QString> convertInPlace(const QString &databasePath, const QString
                          u"again."_s.arg(name));
     }
 
-    auto table = readJetTable(readerPath, path, QStringView(Schema::table).toString(),
-                              options.readerTimeoutMs);
+    auto table
+        = readJetTable(readerPath, path, QStringView(Schema::table).toString(), timeoutMs);
     if (const auto *error = std::get_if<ReaderError>(&table))
-        return unchanged(readerFailure(*error, name, options.readerTimeoutMs));
+        return unchanged(readerFailure(*error, name, timeoutMs));
     auto converted = recordsFrom(std::get<ReaderOutput>(table), name);
     if (const auto *refusal = std::get_if<QString>(&converted))
         return unchanged(*refusal);

@@ -1,5 +1,7 @@
 #include "platform/DesktopShell.h"
 
+#include "platform/MailLink.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QProcess>
@@ -33,11 +35,15 @@ bool startsWithPort(QStringView rest)
            || rest.at(digits) == u'#';
 }
 
-// The schemes a bare address may be completed to.
-bool isCompletionScheme(const QString &scheme)
+// A web address: http, https or ftp, with a host to reach. Any other
+// scheme (file, data, javascript, smb, ...) would hand the text to
+// whatever program the desktop keeps for it, a terminal or a shortcut's
+// command among them.
+bool isWebAddress(const QUrl &url)
 {
-    return scheme == u"http"_s || scheme == u"https"_s || scheme == u"ftp"_s
-           || scheme == u"file"_s;
+    const QString scheme = url.scheme();
+    return (scheme == u"http"_s || scheme == u"https"_s || scheme == u"ftp"_s)
+           && !url.host().isEmpty();
 }
 
 // Characters a URL may hold that a shell would still act on inside quotes.
@@ -85,15 +91,19 @@ bool DesktopShell::hasScheme(const QString &file)
 
 std::optional<QUrl> DesktopShell::urlToOpen(const QString &file)
 {
+    const bool mail = hasScheme(file) && file.startsWith(u"mailto:"_s, Qt::CaseInsensitive);
     QUrl url;
-    if (hasScheme(file)) {
+    if (mail) {
+        const std::optional<QByteArray> link = MailLink::rebuilt(file);
+        if (!link)
+            return std::nullopt;
+        url = QUrl::fromEncoded(*link, QUrl::StrictMode);
+    } else if (hasScheme(file)) {
         url = QUrl(file, QUrl::TolerantMode);
     } else {
-        url = QUrl::fromUserInput(file);
-        if (!isCompletionScheme(url.scheme()))
-            return std::nullopt;
+        url = QUrl::fromUserInput(file); // a path becomes a file URL, refused below
     }
-    if (!url.isValid() || url.scheme().isEmpty())
+    if (!url.isValid() || !(mail || isWebAddress(url)))
         return std::nullopt;
 
     const QByteArray argument = quietenForShells(url.toEncoded(QUrl::FullyEncoded));

@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QSignalBlocker>
 
 using namespace Qt::StringLiterals;
 
@@ -154,9 +153,7 @@ void Form1::Form_Activate()
 
 void Form1::init()
 {
-    const QSignalBlocker blocker(lstType);
-    lstType->clear();
-    lstType->addItems(Data1->walkCategories());
+    ListEvents::refill(lstType, Data1->walkCategories());
 }
 
 void Form1::closeEvent(QCloseEvent *event)

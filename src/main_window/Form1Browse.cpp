@@ -9,7 +9,6 @@
 
 #include <QLabel>
 #include <QListWidget>
-#include <QSignalBlocker>
 
 namespace Larkspan {
 
@@ -17,9 +16,7 @@ void Form1::lstType_Click()
 {
     // From here on Text1 holds the selected category, which Delete matches.
     Text1->setText(ListEvents::selectedText(lstType));
-    const QSignalBlocker blocker(lstAddress);
-    lstAddress->clear();
-    lstAddress->addItems(Data1->walkAddressesOf(Text1->text()));
+    ListEvents::refill(lstAddress, Data1->walkAddressesOf(Text1->text()));
 }
 
 void Form1::lstAddress_Click()

@@ -1,6 +1,7 @@
 #include "window/ListEvents.h"
 
 #include <QMouseEvent>
+#include <QSignalBlocker>
 
 namespace Larkspan::ListEvents {
 
@@ -36,6 +37,14 @@ QString selectedText(const QListWidget *list)
 {
     const QList<QListWidgetItem *> selected = list->selectedItems();
     return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+void refill(QListWidget *list, const QStringList &items)
+{
+    const QSignalBlocker blocker(list);
+    list->clear();
+    list->addItems(items);
+    list->setCurrentIndex(QModelIndex());
 }
 
 void onDoubleClick(QListWidget *list, std::function<void()> handler)

@@ -9,6 +9,12 @@ namespace Larkspan::ListEvents {
 // The text of the list's selected item; the empty string when none is.
 QString selectedText(const QListWidget *list);
 
+// Replaces the list's items without running its handler, and leaves no row
+// current: the first Down, Up or Home then selects the first item. (Filled
+// plainly, the list makes row 0 current without selecting it, and the first
+// Down would select the second item.)
+void refill(QListWidget *list, const QStringList &items);
+
 // Runs `handler` on every change of the list's selected item, by the mouse
 // or the keyboard (arrows, Home, End, Page Up, Page Down, a first letter).
 // Clearing or filling the list under a QSignalBlocker runs nothing.

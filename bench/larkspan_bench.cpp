@@ -10,6 +10,7 @@
 #include "RecordingPlatform.h"
 
 #include "editor/Form2.h"
+#include "editor/InformationEdit.h"
 #include "main_window/Form1.h"
 #include "splash/frmSplash1.h"
 #include "store/RecordCursor.h"
@@ -27,7 +28,6 @@
 #include <QTimer>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QSignalBlocker>
 #include <QSysInfo>
@@ -213,7 +213,7 @@ int runBook(int entries, bool skewed)
     auto fillEditor = [editor](const QString &type, const QString &address, const QString &about) {
         editor->Combo1->setEditText(type);
         editor->Text1->setText(address);
-        editor->Text2->setPlainText(about);
+        editor->Text2->setText(about);
     };
     report(u"OK in the editor, add mode"_s,
            measure([&] {

@@ -8,12 +8,12 @@
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace Larkspan {
 
 class Form1;
+class InformationEdit;
 
 // The entry editor: the small window in which a new entry is typed or the
 // entry under the main window's cursor is changed. It keeps no mode and no
@@ -46,7 +46,7 @@ public:
     QLabel *Label2 = nullptr;
     QLineEdit *Text1 = nullptr;
     QLabel *Label3 = nullptr;
-    QPlainTextEdit *Text2 = nullptr;
+    InformationEdit *Text2 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command1 = nullptr;
 
@@ -72,11 +72,6 @@ private:
     void assignEntry(Form1 *main) const;
     void storeNewEntry(Form1 *main) const;
 
-    // The information as the program last put it into Text2, and as Text2
-    // shows it. The field turns every kind of line break into one, so a text
-    // the user left alone goes back exactly as it came, "\r\n" and all.
-    QString m_loadedInformation;
-    QString m_shownInformation;
     bool m_placed = false;
 };
 

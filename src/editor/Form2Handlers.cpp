@@ -1,6 +1,7 @@
 // The entry editor's handlers: activation, OK, Add New and the input check.
 #include "editor/Form2.h"
 
+#include "editor/InformationEdit.h"
 #include "main_window/Form1.h"
 #include "store/RecordCursor.h"
 #include "window/FormInstance.h"
@@ -11,7 +12,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -129,15 +129,14 @@ void Form2::setAddress(const QString &address)
 
 void Form2::setInformation(const QString &information)
 {
-    m_loadedInformation = information;
-    Text2->setPlainText(information);
-    m_shownInformation = Text2->toPlainText();
+    Text2->setText(information);
 }
 
 QString Form2::information() const
 {
-    const QString shown = Text2->toPlainText();
-    return shown == m_shownInformation ? m_loadedInformation : shown;
+    // Only what the user changed is changed: a character they did not touch
+    // goes back as it was stored.
+    return Text2->text();
 }
 
 } // namespace Larkspan

@@ -119,6 +119,7 @@ void Form2::buildControls()
     setTabOrder(Command1, Command2);
     Combo1->setFocus(Qt::OtherFocusReason);
 
+    connectShortenedFields();
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
 }

@@ -2,6 +2,7 @@
 
 #include "window/ActivationHandler.h"
 
+#include <QHash>
 #include <QString>
 #include <QWidget>
 
@@ -64,7 +65,16 @@ private:
     void setInformation(const QString &information);
     void clearForNextEntry();
     // What the fields hold, as it goes into the entry.
+    QString category() const;
+    QString address() const;
     QString information() const;
+
+    // A category or address too long for a one-line field (LongText) is
+    // shown shortened, and the field takes no typing while it shows it: what
+    // goes back into the entry is the whole text.
+    QString shownInField(const QString &text);
+    QString whole(const QString &shown) const;
+    void connectShortenedFields();
 
     // False (after telling the user with `refusal`) when the address is
     // still the bare "www." or no category is given.
@@ -72,6 +82,7 @@ private:
     void assignEntry(Form1 *main) const;
     void storeNewEntry(Form1 *main) const;
 
+    QHash<QString, QString> m_wholeTexts; // by the shortened text shown
     bool m_placed = false;
 };
 

@@ -4,7 +4,9 @@
 #include "store/Schema.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
+#include "window/LongText.h"
 #include "window/Look.h"
+#include "window/OneLineDelegate.h"
 #include "window/Twips.h"
 #include "window/WindowServices.h"
 
@@ -67,6 +69,7 @@ void Form1::buildControls()
         box->setSelectionMode(QAbstractItemView::SingleSelection);
         box->setSortingEnabled(false);
         box->setUniformItemSizes(true);
+        box->setItemDelegate(new OneLineDelegate(box));
         Look::fillBackground(box, Look::peach);
         Look::fillBackground(box->viewport(), Look::peach);
         return box;
@@ -143,7 +146,7 @@ void Form1::connectHandlers()
 void Form1::showBoundAbout()
 {
     // The label is bound to the information field of the current record.
-    About->setText(Data1->field(Field::About));
+    About->setText(LongText::shortened(Data1->field(Field::About)));
 }
 
 void Form1::Form_Activate()

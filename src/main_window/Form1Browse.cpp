@@ -6,6 +6,7 @@
 #include "store/RecordCursor.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
+#include "window/LongText.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -24,7 +25,7 @@ void Form1::lstAddress_Click()
     // The first record with this address wins, whatever its category; the
     // cursor stays on it.
     if (Data1->seekAddress(ListEvents::selectedText(lstAddress)))
-        About->setText(Text4->text());
+        About->setText(LongText::shortened(Text4->text()));
 }
 
 void Form1::lstAddress_DblClick()

@@ -6,6 +6,7 @@
 #include "EditorFixture.h"
 
 #include "window/HiddenTextField.h"
+#include "window/LongText.h"
 
 #include <QPointer>
 #include <QScreen>
@@ -331,6 +332,35 @@ private Q_SLOTS:
         QString expected = about;
         expected.replace(head.size() + piece + at, removed, inserted);
         QCOMPARE(book.file.rows().value(0).about, expected);
+    }
+
+    void aCategoryOrAddressTooLongToShowGoesBackWhole_data()
+    {
+        QTest::addColumn<Record>("entry");
+        QTest::addColumn<Record>("stored"); // after "!" is typed at the end of each field
+        const QString huge = u"x"_s.repeated(LongText::shownLength + 1000);
+        QTest::newRow("address")
+            << Record{web.type, huge, web.about} << Record{u"Web!"_s, huge, u"one!"_s};
+        QTest::newRow("category") << Record{huge, web.address, web.about}
+                                  << Record{huge, u"www.example.org!"_s, u"one!"_s};
+    }
+
+    void aCategoryOrAddressTooLongToShowGoesBackWhole()
+    {
+        QFETCH(Record, entry);
+        QFETCH(Record, stored);
+        Book book({entry});
+        Form2 *editor = book.open(Qt::Key_M, entry.type, entry.address);
+        QVERIFY(editor);
+        for (QWidget *field : {static_cast<QWidget *>(editor->Combo1),
+                               static_cast<QWidget *>(editor->Text1),
+                               static_cast<QWidget *>(editor->Text2)}) {
+            QTest::keyClick(field, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClicks(field, u"!"_s);
+        }
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        QVERIFY(becameActive(book.main));
+        QCOMPARE(book.file.rows(), QList<Record>{stored});
     }
 
     void theAddressLimitHoldsForTypingOnly()

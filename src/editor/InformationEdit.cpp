@@ -98,8 +98,9 @@ QString InformationEdit::joined(int from, int to) const
 void InformationEdit::keyPressEvent(QKeyEvent *event)
 {
     QTextCursor cursor = textCursor();
-    if (event->matches(QKeySequence::InsertParagraphSeparator)
-        || event->matches(QKeySequence::InsertLineSeparator)) {
+    if (!isReadOnly()
+        && (event->matches(QKeySequence::InsertParagraphSeparator)
+            || event->matches(QKeySequence::InsertLineSeparator))) {
         // A new line of its own, also with Shift (which would put a line
         // separator into the paragraph) and also inside a further piece
         // (whose mark the new paragraph would inherit).

@@ -3,8 +3,6 @@
 #include <QPlainTextEdit>
 #include <QString>
 
-class QTextBlock;
-
 namespace Larkspan {
 
 // The entry editor's information field. It gives back the text it was given

@@ -1,15 +1,21 @@
 // Times every user action of the main window and the editor on address books
 // of 1,000 to 1,000,000 entries, next to the plain SQL statement that computes
-// the same result, and the program's start to its first painted splash frame.
+// the same result, and the program's start to its first painted splash frame;
+// then the windows on single entries of enormous size.
 //
 //   larkspan_bench                 runs everything and prints a Markdown table
 //   larkspan_bench --run N [skew]  one book of N entries (a child process, so
 //                                  that its peak memory is its own)
 //   larkspan_bench --splash        shows the splash once and reports its first paint
+//   larkspan_bench --huge          only the windows on entries of enormous size
+//   larkspan_bench --huge-entry K  one such entry (a child process)
 #include "BenchBook.h"
+#include "HugeEntries.h"
+#include "Timing.h"
 #include "RecordingPlatform.h"
 
 #include "editor/Form2.h"
+#include "editor/InformationEdit.h"
 #include "main_window/Form1.h"
 #include "splash/frmSplash1.h"
 #include "store/RecordCursor.h"
@@ -27,7 +33,6 @@
 #include <QTimer>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPlainTextEdit>
 #include <QProcess>
 #include <QSignalBlocker>
 #include <QSysInfo>
@@ -39,7 +44,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <functional>
 
 using namespace Larkspan;
@@ -49,42 +53,13 @@ namespace {
 
 constexpr int runs = 21;
 
-qint64 monotonicNs()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
+using Timing::monotonicNs;
+using Timing::summarise;
 
-struct Timing
+Timing::Summary measure(const std::function<void()> &setup, const std::function<void()> &action,
+                        const std::function<void()> &after = {})
 {
-    double median = 0;
-    double p95 = 0;
-};
-
-Timing summarise(QList<double> ms)
-{
-    std::sort(ms.begin(), ms.end());
-    Timing t;
-    t.median = ms[ms.size() / 2];
-    t.p95 = ms[std::min<qsizetype>(ms.size() - 1, qsizetype(ms.size() * 0.95))];
-    return t;
-}
-
-Timing measure(const std::function<void()> &setup, const std::function<void()> &action,
-               const std::function<void()> &after = {})
-{
-    QList<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        if (setup)
-            setup();
-        const qint64 start = monotonicNs();
-        action();
-        ms << double(monotonicNs() - start) / 1e6;
-        if (after)
-            after();
-    }
-    return summarise(ms);
+    return Timing::measure(runs, setup, action, after);
 }
 
 // The plain statement, through SQLite itself, every row read.
@@ -97,7 +72,7 @@ public:
     }
     ~PlainSql() { sqlite3_close(m_db); }
 
-    Timing time(const char *sql, const QString &parameter = QString())
+    Timing::Summary time(const char *sql, const QString &parameter = QString())
     {
         const QByteArray bound = parameter.toUtf8();
         return measure({}, [&] {
@@ -137,7 +112,8 @@ void quietlySelect(QListWidget *list, const QString &text)
         list->setCurrentItem(found.first());
 }
 
-void report(const QString &action, const Timing &t, const std::optional<Timing> &sql = {})
+void report(const QString &action, const Timing::Summary &t,
+            const std::optional<Timing::Summary> &sql = {})
 {
     QTextStream out(stdout);
     out << action << '\t' << t.median << '\t' << t.p95 << '\t'
@@ -213,7 +189,7 @@ int runBook(int entries, bool skewed)
     auto fillEditor = [editor](const QString &type, const QString &address, const QString &about) {
         editor->Combo1->setEditText(type);
         editor->Text1->setText(address);
-        editor->Text2->setPlainText(about);
+        editor->Text2->setText(about);
     };
     report(u"OK in the editor, add mode"_s,
            measure([&] {
@@ -295,7 +271,7 @@ int runAll(const QString &self)
             splash << double(painted - start) / 1e6;
     }
     if (!splash.isEmpty()) {
-        const Timing t = summarise(splash);
+        const Timing::Summary t = summarise(splash);
         out << "Start to first painted splash frame: median " << QString::number(t.median, 'f', 1)
             << " ms, p95 " << QString::number(t.p95, 'f', 1) << " ms\n\n";
     }
@@ -334,6 +310,7 @@ int runAll(const QString &self)
         }
         out.flush();
     }
+    HugeEntries::reportAll(self, out);
     return 0;
 }
 
@@ -347,13 +324,21 @@ int main(int argc, char *argv[])
             list << QString::fromLocal8Bit(argv[i]);
         return list;
     }();
-    if (args.size() >= 2 && (args[1] == u"--run" || args[1] == u"--splash")) {
+    if (args.size() >= 2
+        && (args[1] == u"--run" || args[1] == u"--splash" || args[1] == u"--huge-entry")) {
         QApplication app(argc, argv);
         QApplication::setQuitOnLastWindowClosed(false);
         if (args[1] == u"--splash")
             return runSplash();
+        if (args[1] == u"--huge-entry")
+            return HugeEntries::run(args.value(2));
         return runBook(args.value(2).toInt(), args.value(3) == u"skew");
     }
     QCoreApplication app(argc, argv);
+    if (args.value(1) == u"--huge") {
+        QTextStream out(stdout);
+        HugeEntries::reportAll(QCoreApplication::applicationFilePath(), out);
+        return 0;
+    }
     return runAll(QCoreApplication::applicationFilePath());
 }

@@ -98,6 +98,10 @@ Outcome<qsizetype> AddressTable::addMissing(const QList<Record> &records)
         return Outcome<qsizetype>::failure(u"the address book is not open"_s);
     // Taking the write lock first makes "held before" one fixed moment, even
     // with another Larkspan writing to the same file.
+    // Every insert fires the companion tables' triggers, so SQLite keeps a
+    // journal of each statement to undo it alone; kept on disk, that is a
+    // dozen writes per entry.
+    sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
     if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         return Outcome<qsizetype>::failure(errorOf(db));
     auto giveUp = [db](const QString &message) {

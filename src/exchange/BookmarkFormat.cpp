@@ -12,31 +12,41 @@ namespace {
 
 enum class Lines { One, Many };
 
-// Text for HTML. A title or folder name stays on one line (browsers read
-// these files line by line); CR is written as a reference so that no parser
-// folds it into LF; control characters HTML has no place for become U+FFFD.
-QByteArray escaped(const QString &text, Lines lines)
+// Text for HTML, appended to `out`. A title or folder name stays on one
+// line (browsers read these files line by line); CR is written as a
+// reference so that no parser folds it into LF; control characters HTML has
+// no place for become U+FFFD.
+void appendEscaped(QByteArray &out, QByteArrayView utf8, Lines lines)
 {
-    QByteArray out;
-    const QByteArray utf8 = text.toUtf8();
-    out.reserve(utf8.size() + 16);
-    for (const char c : utf8) {
+    qsizetype plain = 0; // the start of a run of bytes that need no escape
+    auto flush = [&](qsizetype end) { out.append(utf8.sliced(plain, end - plain)); };
+    for (qsizetype i = 0; i < utf8.size(); ++i) {
+        const char c = utf8[i];
+        const char *reference = nullptr;
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        case '\r': out += "&#13;"; break;
-        case '\n': out += lines == Lines::One ? "&#10;" : "\n"; break;
-        case '\t': out += c; break;
+        case '&': reference = "&amp;"; break;
+        case '<': reference = "&lt;"; break;
+        case '>': reference = "&gt;"; break;
+        case '"': reference = "&quot;"; break;
+        case '\r': reference = "&#13;"; break;
+        case '\n': reference = lines == Lines::One ? "&#10;" : nullptr; break;
+        case '\t': break;
         default:
             if (static_cast<uchar>(c) < 0x20 || c == '\x7f')
-                out += "\xEF\xBF\xBD";
-            else
-                out += c;
+                reference = "\xEF\xBF\xBD";
+        }
+        if (reference) {
+            flush(i);
+            out.append(reference);
+            plain = i + 1;
         }
     }
-    return out;
+    flush(utf8.size());
+}
+
+void appendEscaped(QByteArray &out, const QString &text, Lines lines)
+{
+    appendEscaped(out, QByteArrayView(text.toUtf8()), lines);
 }
 
 // An address in a mailto: link: what would end or break the link is
@@ -95,18 +105,25 @@ bool BookmarkFormat::append(QByteArray &out, const Record &record)
         m_category = record.type;
         m_inFolder = !record.type.isEmpty();
         if (m_inFolder) {
-            out += "    <DT><H3>" + escaped(record.type, Lines::One) + "</H3>\n";
-            out += "    <DL><p>\n";
+            out.append("    <DT><H3>");
+            appendEscaped(out, record.type, Lines::One);
+            out.append("</H3>\n    <DL><p>\n");
         }
     }
-    const QByteArray indent = m_inFolder ? "        " : "    ";
+    const char *indent = m_inFolder ? "        " : "    ";
     QString title = firstLine(record.about);
     if (title.trimmed().isEmpty())
         title = record.address;
-    out += indent + "<DT><A HREF=\"" + escaped(QString::fromLatin1(*link), Lines::One) + "\">"
-           + escaped(title, Lines::One) + "</A>\n";
-    if (!record.about.isEmpty())
-        out += indent + "<DD>" + escaped(record.about, Lines::Many) + '\n';
+    out.append(indent).append("<DT><A HREF=\"");
+    appendEscaped(out, QByteArrayView(*link), Lines::One);
+    out.append("\">");
+    appendEscaped(out, title, Lines::One);
+    out.append("</A>\n");
+    if (!record.about.isEmpty()) {
+        out.append(indent).append("<DD>");
+        appendEscaped(out, record.about, Lines::Many);
+        out.append('\n');
+    }
     return true;
 }
 

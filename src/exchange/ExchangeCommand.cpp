@@ -2,7 +2,6 @@
 
 #include "exchange/ExchangeFormat.h"
 #include "store/AddressTable.h"
-#include "store/Schema.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -171,13 +170,13 @@ int ExchangeCommand::importFile(const QString &file)
 namespace {
 
 template <typename Command>
-int onStandardStreams(Command command)
+int onStandardStreams(const QString &bookPath, Command command)
 {
     QFile output;
     QFile errors;
     output.open(stdout, QIODevice::WriteOnly);
     errors.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-    ExchangeCommand exchange(QString::fromUtf16(Schema::databaseFileName), output, errors);
+    ExchangeCommand exchange(bookPath, output, errors);
     const int status = command(exchange);
     output.flush();
     return status;
@@ -185,14 +184,14 @@ int onStandardStreams(Command command)
 
 } // namespace
 
-int runExport(const QString &format, const QString &file)
+int runExport(const QString &bookPath, const QString &format, const QString &file)
 {
-    return onStandardStreams([&](ExchangeCommand &c) { return c.exportBook(format, file); });
+    return onStandardStreams(bookPath, [&](ExchangeCommand &c) { return c.exportBook(format, file); });
 }
 
-int runImport(const QString &file)
+int runImport(const QString &bookPath, const QString &file)
 {
-    return onStandardStreams([&](ExchangeCommand &c) { return c.importFile(file); });
+    return onStandardStreams(bookPath, [&](ExchangeCommand &c) { return c.importFile(file); });
 }
 
 } // namespace Larkspan

@@ -38,9 +38,10 @@ private:
     QIODevice &m_errors;
 };
 
-// The commands on the address book of the current directory, with standard
-// output and standard error; they answer the process's exit status.
-int runExport(const QString &format, const QString &file);
-int runImport(const QString &file);
+// The commands on the address book at `bookPath` (the command line's
+// choice: "Tessmoor.mdb" in the current directory, as the windows open it),
+// with standard output and standard error; they answer the exit status.
+int runExport(const QString &bookPath, const QString &format, const QString &file);
+int runImport(const QString &bookPath, const QString &file);
 
 } // namespace Larkspan

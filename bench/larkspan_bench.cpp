@@ -6,7 +6,9 @@
 //   larkspan_bench --run N [skew]  one book of N entries (a child process, so
 //                                  that its peak memory is its own)
 //   larkspan_bench --splash        shows the splash once and reports its first paint
+//   larkspan_bench --exchange      times export and import only
 #include "BenchBook.h"
+#include "ExchangeBench.h"
 #include "RecordingPlatform.h"
 
 #include "editor/Form2.h"
@@ -333,6 +335,17 @@ int runAll(const QString &self)
         }
         out.flush();
     }
+
+    // Export and import, in a process of their own like each book.
+    QProcess exchange;
+    exchange.start(self, {u"--exchange"_s});
+    exchange.waitForFinished(-1);
+    for (const QByteArray &raw : exchange.readAllStandardOutput().split('\n')) {
+        const QStringList f = QString::fromUtf8(raw).split(u'\t');
+        if (f.size() == 4)
+            out << "| " << f[0] << " | " << f[1] << " | " << QString::number(f[2].toDouble(), 'f', 0)
+                << " | " << QString::number(f[3].toDouble(), 'f', 0) << " | - | - |\n";
+    }
     return 0;
 }
 
@@ -354,5 +367,7 @@ int main(int argc, char *argv[])
         return runBook(args.value(2).toInt(), args.value(3) == u"skew");
     }
     QCoreApplication app(argc, argv);
+    if (args.size() >= 2 && args[1] == u"--exchange")
+        return runExchangeBench();
     return runAll(QCoreApplication::applicationFilePath());
 }

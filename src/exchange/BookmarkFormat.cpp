@@ -119,7 +119,7 @@ bool BookmarkFormat::append(QByteArray &out, const Record &record)
     out.append("\">");
     appendEscaped(out, title, Lines::One);
     out.append("</A>\n");
-    if (!record.about.isEmpty()) {
+    if (record.about != title && !record.about.isEmpty()) {
         out.append(indent).append("<DD>");
         appendEscaped(out, record.about, Lines::Many);
         out.append('\n');

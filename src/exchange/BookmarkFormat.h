@@ -10,8 +10,8 @@ namespace Larkspan {
 // ("<!DOCTYPE NETSCAPE-Bookmark-file-1>"). Written: one folder per category
 // in order of first appearance (entries without a category outside any
 // folder), each entry a bookmark titled with the first line of its
-// information, the whole information as its description. Read: see
-// BookmarkReader.
+// information, the whole information as its description (unless the title
+// says it all). Read: see BookmarkReader.
 class BookmarkFormat : public ExchangeFormat
 {
 public:

@@ -9,7 +9,9 @@
 //   larkspan_bench --splash        shows the splash once and reports its first paint
 //   larkspan_bench --huge          only the windows on entries of enormous size
 //   larkspan_bench --huge-entry K  one such entry (a child process)
+//   larkspan_bench --exchange      times export and import only
 #include "BenchBook.h"
+#include "ExchangeBench.h"
 #include "HugeEntries.h"
 #include "Timing.h"
 #include "RecordingPlatform.h"
@@ -310,6 +312,18 @@ int runAll(const QString &self)
         }
         out.flush();
     }
+
+    // Export and import, in a process of their own like each book.
+    QProcess exchange;
+    exchange.start(self, {u"--exchange"_s});
+    exchange.waitForFinished(-1);
+    for (const QByteArray &raw : exchange.readAllStandardOutput().split('\n')) {
+        const QStringList f = QString::fromUtf8(raw).split(u'\t');
+        if (f.size() == 4)
+            out << "| " << f[0] << " | " << f[1] << " | " << QString::number(f[2].toDouble(), 'f', 0)
+                << " | " << QString::number(f[3].toDouble(), 'f', 0) << " | - | - |\n";
+    }
+
     HugeEntries::reportAll(self, out);
     return 0;
 }
@@ -340,5 +354,7 @@ int main(int argc, char *argv[])
         HugeEntries::reportAll(QCoreApplication::applicationFilePath(), out);
         return 0;
     }
+    if (args.size() >= 2 && args[1] == u"--exchange")
+        return runExchangeBench();
     return runAll(QCoreApplication::applicationFilePath());
 }

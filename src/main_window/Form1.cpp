@@ -6,7 +6,9 @@
 #include "window/Accessibility.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
+#include "window/LongText.h"
 #include "window/Look.h"
+#include "window/OneLineDelegate.h"
 #include "window/Twips.h"
 #include "window/WindowServices.h"
 
@@ -15,7 +17,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QSignalBlocker>
 
 #include <iterator>
 #include <tuple>
@@ -73,6 +74,7 @@ void Form1::buildControls()
         box->setSelectionMode(QAbstractItemView::SingleSelection);
         box->setSortingEnabled(false);
         box->setUniformItemSizes(true);
+        box->setItemDelegate(new OneLineDelegate(box));
         Look::fillBackground(box, Look::peach);
         Look::fillBackground(box->viewport(), Look::peach);
         return box;
@@ -152,14 +154,12 @@ void Form1::connectHandlers()
     ListEvents::onSelectionChange(lstAddress, this, &Form1::lstAddress_Click);
     ListEvents::onDoubleClick(lstAddress, this, &Form1::lstAddress_DblClick);
     ListEvents::onEnter(lstAddress, this, &Form1::lstAddress_DblClick);
-    for (QListWidget *list : {lstType, lstAddress})
-        ListEvents::startKeyboardBeforeFirstItem(list);
 }
 
 void Form1::showBoundAbout()
 {
     // The label is bound to the information field of the current record.
-    About->setText(Data1->field(Field::About));
+    About->setText(LongText::shortened(Data1->field(Field::About)));
 }
 
 void Form1::Form_Activate()
@@ -169,9 +169,7 @@ void Form1::Form_Activate()
 
 void Form1::init()
 {
-    const QSignalBlocker blocker(lstType);
-    lstType->clear();
-    lstType->addItems(orRaiseUnhandled(Data1->walkCategories()));
+    ListEvents::refill(lstType, orRaiseUnhandled(Data1->walkCategories()));
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -319,10 +319,9 @@ Outcome<QStringList> AddressTable::column(Statement which, QStringView sql,
 {
     // The lists can hold a hundred thousand texts: they are read straight
     // from SQLite, on the connection Qt opened, without a QVariant per value.
-    const QVariant handle = m_db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+    sqlite3 *db = sqliteHandle();
+    if (!db)
         return Failure{u"the SQLite driver gives no handle"_s};
-    sqlite3 *db = *static_cast<sqlite3 *const *>(handle.constData());
     sqlite3_stmt *&statement = m_raw[static_cast<size_t>(which)];
     if (!statement
         && sqlite3_prepare16_v3(db, sql.utf16(), int(sql.size() * sizeof(char16_t)),

@@ -10,10 +10,12 @@
 #include <QStringView>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
 class QSqlQuery;
+struct sqlite3;
 struct sqlite3_stmt;
 
 namespace Larkspan {
@@ -65,6 +67,19 @@ public:
     Outcome<std::optional<Row>> firstWithAddress(const QString &address,
                                                  const std::optional<QString> &type = {});
 
+    // Whole-book reading and writing, for exports and imports.
+    enum class Order {
+        Records, // record order
+        ByCategory, // categories in order of first appearance, each in record order
+    };
+    // Hands every entry to `each` in `order`, from one consistent reading of
+    // the table; stops early when `each` answers false.
+    Outcome<void> forEach(Order order, const std::function<bool(const Record &)> &each);
+    // Adds `records` in their order, in one transaction, leaving out each
+    // one equal in all three fields to an entry the table held before the
+    // call. Answers how many were added; on a failure nothing is.
+    Outcome<qsizetype> addMissing(const QList<Record> &records);
+
 private:
     enum class Statement {
         Next,
@@ -84,6 +99,7 @@ private:
                                 const std::optional<QByteArray> &parameter = {});
 
     QSqlQuery &prepared(Statement which, QStringView sql);
+    sqlite3 *sqliteHandle() const;
 
     QString m_connection;
     QSqlDatabase m_db;

@@ -67,6 +67,16 @@ void Form2::Command1_Click()
     }
 
     main->init();
+    if (main->Data1->changeRefused()) {
+        // Another program changed or deleted the entry meanwhile. Nothing
+        // was overwritten; what the user typed stays, ready to be added.
+        main->Text1->setText(u"add"_s);
+        Command2->setVisible(true);
+        platform().messageBox(u"Another program changed or deleted this entry while you were"
+                              u" editing it, so it was left as it is. What you typed is still"
+                              u" here: OK adds it as a new entry."_s);
+        return;
+    }
     ListEvents::refill(main->lstAddress, {});
     WindowServices::instance().giveFocus(main->lstType);
     WindowServices::instance().hideWindow(this);

@@ -1,8 +1,8 @@
 #include "main_window/Form1.h"
 
 #include "platform/Platform.h"
+#include "store/BookFiles.h"
 #include "store/RecordCursor.h"
-#include "store/Schema.h"
 #include "window/Accessibility.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
@@ -14,7 +14,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -46,8 +45,7 @@ Form1::Form1()
     // Loading the window opens the cursor on the address book in the
     // current directory. When that fails the window still comes up; the
     // cursor keeps the failure, and its first use raises it.
-    std::ignore
-        = Data1->open(QDir::current().filePath(QString::fromUtf16(Schema::databaseFileName)));
+    std::ignore = Data1->open(BookFiles::inCurrentDirectory());
 }
 
 Form1::~Form1() = default;

@@ -28,6 +28,16 @@ inline constexpr auto insertRecord = join(
     u"INSERT INTO ", table, u" (", typeColumn, u", ", addressColumn, u", ", aboutColumn, u")",
     u" VALUES (?, ?, ?)");
 
+// An entry's three fields, stored only while the entry still holds exactly
+// what was read from it (as text, as the program reads it; NULLs included):
+// whatever another program changed meanwhile is never overwritten, and a new
+// entry that took a deleted one's rowid is never mistaken for it.
+inline constexpr auto updateRecord = join(
+    u"UPDATE ", table,
+    u" SET ", typeColumn, u" = ?, ", addressColumn, u" = ?, ", aboutColumn, u" = ?",
+    u" WHERE rowid = ? AND CAST(", typeColumn, u" AS TEXT) IS ?",
+    u" AND CAST(", addressColumn, u" AS TEXT) IS ? AND CAST(", aboutColumn, u" AS TEXT) IS ?");
+
 // Lookups by address use this index instead of walking the whole table; its
 // entries are ordered by address and then by rowid, so the first match in
 // record order comes first. The category index serves a file that cannot

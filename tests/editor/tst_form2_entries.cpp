@@ -132,6 +132,45 @@ private Q_SLOTS:
         QCOMPARE(items(book.main->lstType), categories);
     }
 
+    void aChangeMadeElsewhereIsNeverOverwritten_data()
+    {
+        QTest::addColumn<QStringList>("elsewhere");
+        QTest::addColumn<QList<Record>>("left");
+
+        const QString removeLate = u"DELETE FROM Informaiton WHERE About = 'three'"_s;
+        // The new entry takes the rowid the deleted one had.
+        QTest::newRow("deleted, and a new entry added in its place")
+            << QStringList{removeLate,
+                           u"INSERT INTO Informaiton (Type, address, About)"
+                           u" VALUES ('Late', 'other@example.org', 'theirs')"_s}
+            << QList<Record>{web, mail, {late.type, u"other@example.org"_s, u"theirs"_s}};
+        QTest::newRow("deleted") << QStringList{removeLate} << QList<Record>{web, mail};
+        QTest::newRow("changed")
+            << QStringList{u"UPDATE Informaiton SET About = 'theirs' WHERE About = 'three'"_s}
+            << QList<Record>{web, mail, {late.type, late.address, u"theirs"_s}};
+    }
+
+    void aChangeMadeElsewhereIsNeverOverwritten()
+    {
+        QFETCH(QStringList, elsewhere);
+        QFETCH(QList<Record>, left);
+        Book book({web, mail, late});
+        Form2 *editor = book.open(Qt::Key_M, late.type, late.address);
+        QVERIFY(editor);
+        retype(editor->Text2, u"mine"_s);
+        for (const QString &statement : elsewhere)
+            AddressBookFile::sql(book.file.path(), statement);
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+
+        QCOMPARE(book.file.rows(), left);
+        QCOMPARE(book.platform.messages.size(), 1);
+        // What the user typed is still there, and OK now adds it.
+        QVERIFY(editor->isVisible());
+        QCOMPARE(shown(editor), (QStringList{late.type, late.address, u"mine"_s, offered}));
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        QCOMPARE(book.file.rows(), left + QList<Record>({{late.type, late.address, u"mine"_s}}));
+    }
+
     void modifyWithNothingSelectedOpensNoEditor()
     {
         Book book({web});

@@ -1,6 +1,10 @@
 #include "cli/CommandLine.h"
 #include "platform/DesktopPlatform.h"
+#include "platform/TerminationSignals.h"
 #include "splash/frmSplash1.h"
+#include "store/AddressTable.h"
+#include "store/BookCheck.h"
+#include "store/BookFiles.h"
 #include "window/FormInstance.h"
 #include "window/WindowServices.h"
 
@@ -24,6 +28,9 @@ int main(int argc, char *argv[])
     if (const auto *answer = std::get_if<CommandLine::Answer>(&outcome))
         return answer->print();
 
+    // The address book is checked while the splash screen shows.
+    Larkspan::BookCheck::start(Larkspan::BookFiles::inCurrentDirectory());
+
     QApplication app(argc, argv);
     CommandLine::setIdentity();
     QGuiApplication::setDesktopFileName(u"org.larkspan.Larkspan"_s);
@@ -35,7 +42,15 @@ int main(int argc, char *argv[])
     Larkspan::DesktopPlatform platform;
     Larkspan::setPlatform(&platform);
 
+    // The desktop session ending, `kill` and Ctrl+C end the program as Exit does.
+    const Larkspan::TerminationSignals endOnSignal([](int signal) {
+        Larkspan::WindowServices::instance().endProgram(128 + signal);
+    });
+
     Larkspan::WindowServices::instance().showWindow(
         Larkspan::FormInstance<Larkspan::frmSplash1>::get());
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    // Whichever way the loop ended, the address book is left whole.
+    Larkspan::AddressTable::closeAll();
+    return status;
 }

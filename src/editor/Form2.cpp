@@ -1,6 +1,7 @@
 // The entry editor's window and controls.
 #include "editor/Form2.h"
 
+#include "editor/InformationEdit.h"
 #include "window/Accessibility.h"
 #include "window/FormInstance.h"
 #include "window/Look.h"
@@ -12,7 +13,6 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 using namespace Qt::StringLiterals;
@@ -103,7 +103,7 @@ void Form2::buildControls()
     Label3 = caption(u"Label3"_s, u"Information about the web site"_s,
                      Twips::rect(120, 1560, 2175, 180, this));
 
-    Text2 = new QPlainTextEdit(this);
+    Text2 = new InformationEdit(this);
     Text2->setObjectName(u"Text2"_s);
     Text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Text2->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -126,6 +126,7 @@ void Form2::buildControls()
     setTabOrder(Command1, Command2);
     Combo1->setFocus(Qt::OtherFocusReason);
 
+    connectShortenedFields();
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
 }

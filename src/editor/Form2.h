@@ -2,18 +2,19 @@
 
 #include "window/ActivationHandler.h"
 
+#include <QHash>
 #include <QString>
 #include <QWidget>
 
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace Larkspan {
 
 class Form1;
+class InformationEdit;
 
 // The entry editor: the small window in which a new entry is typed or the
 // entry under the main window's cursor is changed. It keeps no mode and no
@@ -46,7 +47,7 @@ public:
     QLabel *Label2 = nullptr;
     QLineEdit *Text1 = nullptr;
     QLabel *Label3 = nullptr;
-    QPlainTextEdit *Text2 = nullptr;
+    InformationEdit *Text2 = nullptr;
     QPushButton *Command2 = nullptr;
     QPushButton *Command1 = nullptr;
 
@@ -64,7 +65,16 @@ private:
     void setInformation(const QString &information);
     void clearForNextEntry();
     // What the fields hold, as it goes into the entry.
+    QString category() const;
+    QString address() const;
     QString information() const;
+
+    // A category or address too long for a one-line field (LongText) is
+    // shown shortened, and the field takes no typing while it shows it: what
+    // goes back into the entry is the whole text.
+    QString shownInField(const QString &text);
+    QString whole(const QString &shown) const;
+    void connectShortenedFields();
 
     // False (after telling the user with `refusal`) when the address is
     // still the bare "www." or no category is given.
@@ -72,11 +82,7 @@ private:
     void assignEntry(Form1 *main) const;
     void storeNewEntry(Form1 *main) const;
 
-    // The information as the program last put it into Text2, and as Text2
-    // shows it. The field turns every kind of line break into one, so a text
-    // the user left alone goes back exactly as it came, "\r\n" and all.
-    QString m_loadedInformation;
-    QString m_shownInformation;
+    QHash<QString, QString> m_wholeTexts; // by the shortened text shown
     bool m_placed = false;
 };
 

@@ -1,22 +1,22 @@
 #include "main_window/Form1.h"
 
 #include "platform/Platform.h"
+#include "store/BookFiles.h"
 #include "store/RecordCursor.h"
-#include "store/Schema.h"
 #include "window/Accessibility.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
+#include "window/LongText.h"
 #include "window/Look.h"
+#include "window/OneLineDelegate.h"
 #include "window/Twips.h"
 #include "window/WindowServices.h"
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QSignalBlocker>
 
 #include <iterator>
 #include <tuple>
@@ -45,8 +45,7 @@ Form1::Form1()
     // Loading the window opens the cursor on the address book in the
     // current directory. When that fails the window still comes up; the
     // cursor keeps the failure, and its first use raises it.
-    std::ignore
-        = Data1->open(QDir::current().filePath(QString::fromUtf16(Schema::databaseFileName)));
+    std::ignore = Data1->open(BookFiles::inCurrentDirectory());
 }
 
 Form1::~Form1() = default;
@@ -75,6 +74,7 @@ void Form1::buildControls()
         box->setSelectionMode(QAbstractItemView::SingleSelection);
         box->setSortingEnabled(false);
         box->setUniformItemSizes(true);
+        box->setItemDelegate(new OneLineDelegate(box));
         Look::fillBackground(box, Look::peach);
         Look::fillBackground(box->viewport(), Look::peach);
         return box;
@@ -154,14 +154,12 @@ void Form1::connectHandlers()
     ListEvents::onSelectionChange(lstAddress, this, &Form1::lstAddress_Click);
     ListEvents::onDoubleClick(lstAddress, this, &Form1::lstAddress_DblClick);
     ListEvents::onEnter(lstAddress, this, &Form1::lstAddress_DblClick);
-    for (QListWidget *list : {lstType, lstAddress})
-        ListEvents::startKeyboardBeforeFirstItem(list);
 }
 
 void Form1::showBoundAbout()
 {
     // The label is bound to the information field of the current record.
-    About->setText(Data1->field(Field::About));
+    About->setText(LongText::shortened(Data1->field(Field::About)));
 }
 
 void Form1::Form_Activate()
@@ -171,9 +169,7 @@ void Form1::Form_Activate()
 
 void Form1::init()
 {
-    const QSignalBlocker blocker(lstType);
-    lstType->clear();
-    lstType->addItems(orRaiseUnhandled(Data1->walkCategories()));
+    ListEvents::refill(lstType, orRaiseUnhandled(Data1->walkCategories()));
 }
 
 void Form1::closeEvent(QCloseEvent *event)

@@ -7,10 +7,10 @@
 #include "store/RecordCursor.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
+#include "window/LongText.h"
 
 #include <QLabel>
 #include <QListWidget>
-#include <QSignalBlocker>
 
 namespace Larkspan {
 
@@ -18,9 +18,7 @@ void Form1::lstType_Click()
 {
     // From here on Text1 holds the selected category, which Delete matches.
     Text1->setText(ListEvents::selectedText(lstType));
-    const QSignalBlocker blocker(lstAddress);
-    lstAddress->clear();
-    lstAddress->addItems(orRaiseUnhandled(Data1->walkAddressesOf(Text1->text())));
+    ListEvents::refill(lstAddress, orRaiseUnhandled(Data1->walkAddressesOf(Text1->text())));
 }
 
 void Form1::lstAddress_Click()
@@ -28,7 +26,7 @@ void Form1::lstAddress_Click()
     // The first record with this address wins, whatever its category; the
     // cursor stays on it.
     if (orRaiseUnhandled(Data1->seekAddress(ListEvents::selectedText(lstAddress))))
-        About->setText(Text4->text());
+        About->setText(LongText::shortened(Text4->text()));
 }
 
 void Form1::lstAddress_DblClick()

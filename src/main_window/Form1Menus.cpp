@@ -10,7 +10,6 @@
 #include "window/WindowServices.h"
 
 #include <QListWidget>
-#include <QSignalBlocker>
 
 using namespace Qt::StringLiterals;
 
@@ -31,10 +30,7 @@ void Form1::mnuedit_Click(int index)
         if (address.isEmpty())
             return;
         orRaiseUnhandled(Data1->deleteFirst(address, Text1->text()));
-        {
-            const QSignalBlocker blocker(lstAddress);
-            lstAddress->clear();
-        }
+        ListEvents::refill(lstAddress, {});
         init();
         WindowServices::instance().giveFocus(lstType);
         return;

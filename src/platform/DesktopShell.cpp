@@ -3,114 +3,12 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QProcess>
-#include <QStringView>
 
 using namespace Qt::StringLiterals;
 
+// The desktop's half of DesktopShell: handing a URL to the desktop and
+// starting a program.
 namespace Larkspan {
-
-namespace {
-
-bool isAsciiLetter(QChar c)
-{
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
-}
-
-bool isAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
-
-// "8080", "8080/path", "80?q": a port number ending the authority.
-bool startsWithPort(QStringView rest)
-{
-    qsizetype digits = 0;
-    while (digits < rest.size() && isAsciiDigit(rest.at(digits)))
-        ++digits;
-    if (digits == 0)
-        return false;
-    return digits == rest.size() || rest.at(digits) == u'/' || rest.at(digits) == u'?'
-           || rest.at(digits) == u'#';
-}
-
-// The schemes a bare address may be completed to.
-bool isCompletionScheme(const QString &scheme)
-{
-    return scheme == u"http"_s || scheme == u"https"_s || scheme == u"ftp"_s
-           || scheme == u"file"_s;
-}
-
-// Characters a URL may hold that a shell would still act on inside quotes.
-// Backquote, double quote and backslash are percent-encoded by QUrl already.
-QByteArray quietenForShells(QByteArray encoded)
-{
-    encoded.replace('$', "%24");
-    encoded.replace('\'', "%27");
-    return encoded;
-}
-
-bool isSafeArgument(const QByteArray &argument)
-{
-    if (argument.isEmpty() || argument.size() >= DesktopShell::longestArgument)
-        return false;
-    if (!isAsciiLetter(QChar::fromLatin1(argument.front())))
-        return false;
-    for (const char c : argument) {
-        if (c <= ' ' || c >= '\x7f')
-            return false;
-        if (c == '$' || c == '`' || c == '"' || c == '\\' || c == '\'')
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
-bool DesktopShell::hasScheme(const QString &file)
-{
-    const qsizetype colon = file.indexOf(u':');
-    if (colon < 2) // no colon, nothing before it, or a drive letter
-        return false;
-    const QStringView scheme = QStringView(file).left(colon);
-    if (!isAsciiLetter(scheme.front()))
-        return false;
-    for (const QChar c : scheme) {
-        if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != u'+' && c != u'-' && c != u'.')
-            return false;
-    }
-    const bool looksLikeHost = scheme.contains(u'.')
-                               || scheme.compare(u"localhost", Qt::CaseInsensitive) == 0;
-    return !(looksLikeHost && startsWithPort(QStringView(file).mid(colon + 1)));
-}
-
-std::optional<QUrl> DesktopShell::urlToOpen(const QString &file)
-{
-    QUrl url;
-    if (hasScheme(file)) {
-        url = QUrl(file, QUrl::TolerantMode);
-    } else {
-        url = QUrl::fromUserInput(file);
-        if (!isCompletionScheme(url.scheme()))
-            return std::nullopt;
-    }
-    if (!url.isValid() || url.scheme().isEmpty())
-        return std::nullopt;
-
-    const QByteArray argument = quietenForShells(url.toEncoded(QUrl::FullyEncoded));
-    if (!isSafeArgument(argument))
-        return std::nullopt;
-    // The desktop encodes the URL again when it hands it over: only a URL
-    // that encodes to exactly these bytes is passed on.
-    const QUrl quiet = QUrl::fromEncoded(argument, QUrl::TolerantMode);
-    if (!quiet.isValid() || encodedArgument(quiet) != argument)
-        return std::nullopt;
-    return quiet;
-}
-
-QByteArray DesktopShell::encodedArgument(const QUrl &url)
-{
-    return url.toEncoded(QUrl::FullyEncoded);
-}
 
 qintptr DesktopShell::shellExecute(qintptr owner, const std::optional<QString> &operation,
                                    const QString &file, const std::optional<QString> &parameters,

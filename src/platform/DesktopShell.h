@@ -47,10 +47,11 @@ public:
     static bool hasScheme(const QString &file);
 
     // The URL that opening `file` hands to the desktop, or nothing when it
-    // cannot become a safe URL. With a scheme, `file` is taken as it stands;
-    // without one it is completed the way QUrl::fromUserInput completes a bare
-    // web address ("www.example.org" → http://www.example.org, an absolute
-    // path → file://...), and only web, ftp and file URLs result from that.
+    // cannot become a safe URL. Only web and mail addresses open: http,
+    // https and ftp URLs with a host, a bare web address completed the way
+    // QUrl::fromUserInput completes one ("www.example.org" becomes
+    // http://www.example.org), and mailto links as MailLink rebuilds them.
+    // A path, a file URL or any other scheme opens nothing.
     static std::optional<QUrl> urlToOpen(const QString &file);
 
     // The bytes the opener receives as its one argument for `url`.

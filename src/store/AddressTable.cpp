@@ -1,5 +1,7 @@
 #include "store/AddressTable.h"
 
+#include "store/BookCheck.h"
+#include "store/BookFiles.h"
 #include "store/BuildProgress.h"
 #include "store/CompanionTables.h"
 #include "store/FileFormat.h"
@@ -10,12 +12,15 @@
 
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QList>
 #include <QScopeGuard>
 #include <QSqlDriver>
 #include <QSqlQuery>
 #include <QVariant>
 
 #include <sqlite3.h>
+
+#include <cstdlib>
 
 using namespace Qt::StringLiterals;
 
@@ -25,7 +30,6 @@ namespace {
 
 using namespace Schema;
 
-constexpr auto tableInfo = join(u"PRAGMA table_info(", table, u")");
 constexpr auto nextRow = join(selectRows, u" WHERE rowid > ? ORDER BY rowid LIMIT 1");
 constexpr auto deleteRow = join(u"DELETE FROM ", table, u" WHERE rowid = ?");
 
@@ -59,6 +63,12 @@ constexpr auto addressesByScan = join(
 
 QAtomicInt connectionCounter;
 
+QList<AddressTable *> &openTables()
+{
+    static QList<AddressTable *> tables;
+    return tables;
+}
+
 } // namespace
 
 AddressTable::AddressTable()
@@ -73,6 +83,8 @@ AddressTable::~AddressTable()
 
 void AddressTable::close()
 {
+    openTables().removeAll(this);
+    // A statement still alive would keep the file's log open.
     for (auto &statement : m_prepared)
         statement.reset();
     for (auto &statement : m_raw) {
@@ -86,23 +98,34 @@ void AddressTable::close()
     }
 }
 
-Outcome<void> AddressTable::openConnection(const QString &path, bool readOnly)
+Outcome<void> AddressTable::openConnection(const QString &path)
 {
     close();
     m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connection);
     if (!m_db.isValid())
         return Failure{Sql::engineMessage(m_db.lastError())};
-    m_db.setDatabaseName(path);
-    QString options = u"QSQLITE_BUSY_TIMEOUT=%1"_s.arg(busyTimeoutMs);
-    if (readOnly)
-        options += u";QSQLITE_OPEN_READONLY"_s;
-    m_db.setConnectOptions(options);
+    m_db.setDatabaseName(BookFiles::uri(path, BookFiles::Access::Work));
+    m_db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI"_s.arg(busyTimeoutMs));
     if (!m_db.open()) {
         const QString message = Sql::engineMessage(m_db.lastError());
         close();
         return Failure{message};
     }
+    openTables().append(this);
+    // Registered once Qt's SQL statics exist, so that it runs before they go.
+    [[maybe_unused]] static const bool closedAtExit = [] {
+        std::atexit(&AddressTable::closeAll);
+        std::at_quick_exit(&AddressTable::closeAll);
+        return true;
+    }();
     return {};
+}
+
+void AddressTable::closeAll()
+{
+    const QList<AddressTable *> tables = openTables();
+    for (AddressTable *table : tables)
+        table->close();
 }
 
 Outcome<void> AddressTable::open(const QString &path)
@@ -110,12 +133,7 @@ Outcome<void> AddressTable::open(const QString &path)
     // Whatever fails from here on leaves the table closed.
     auto closeOnFailure = qScopeGuard([this] { close(); });
     const QFileInfo info(path);
-    if (!info.exists() && !info.isSymLink()) {
-        if (Outcome<void> opened = openConnection(path, false); !opened.ok())
-            return opened;
-        if (Outcome<void> created = createTable(); !created.ok())
-            return created;
-    } else {
+    if (info.exists() || info.isSymLink()) {
         // An address book from the older desktop database format is
         // converted first, keeping the original beside it; any other file
         // that is not ours is refused. Either way, a file that cannot be
@@ -135,14 +153,21 @@ Outcome<void> AddressTable::open(const QString &path)
         case FileFormat::Unknown:
             break;
         }
-        if (Outcome<void> opened = openConnection(path, true); !opened.ok())
-            return opened;
-        if (Outcome<void> usable = checkUsable(); !usable.ok())
-            return usable;
-        if (Outcome<void> opened = openConnection(path, false); !opened.ok())
-            return opened;
+        // Nothing of ours has written to the book yet, and nothing will
+        // unless it passes.
+        if (Outcome<void> checked = BookCheck::verdict(path); !checked.ok())
+            return checked;
+    }
+    if (Outcome<void> opened = openConnection(path); !opened.ok())
+        return opened;
+    // A missing file, or the empty one that a crash while creating it
+    // leaves, becomes a new address book.
+    if (QFileInfo(path).size() == 0) {
+        if (Outcome<void> created = createTable(); !created.ok())
+            return created;
     }
     closeOnFailure.dismiss();
+    // The first write to a book that was there: it has passed the check.
     prepareForSpeed();
     return {};
 }
@@ -158,17 +183,10 @@ void AddressTable::prepareForSpeed()
     query.exec(u"PRAGMA journal_mode=WAL"_s);
     query.exec(u"PRAGMA synchronous=NORMAL"_s);
     query.exec(u"PRAGMA cache_size=-%1"_s.arg(cacheKiB));
-    sqlite3 *db = handle();
+    sqlite3 *db = sqliteHandle();
     m_companions = db && CompanionTables(db).prepare(&BuildProgress::report).ok();
 }
 
-sqlite3 *AddressTable::handle() const
-{
-    const QVariant handle = m_db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
 
 QSqlQuery &AddressTable::prepared(Statement which, QStringView sql)
 {
@@ -180,31 +198,6 @@ QSqlQuery &AddressTable::prepared(Statement which, QStringView sql)
         slot->prepare(sql.toString());
     }
     return *slot;
-}
-
-Outcome<void> AddressTable::checkUsable()
-{
-    QSqlQuery query(m_db);
-    if (!query.exec(tableInfo.toString()))
-        return Failure{Sql::engineMessage(query)};
-    const char16_t *const names[3] = {typeColumn, addressColumn, aboutColumn};
-    bool found[3] = {false, false, false};
-    bool any = false;
-    while (query.next()) {
-        any = true;
-        const QString name = query.value(1).toString();
-        for (int i = 0; i < 3; ++i)
-            found[i] = found[i] || name == QStringView(names[i]);
-    }
-    if (query.lastError().isValid())
-        return Failure{Sql::engineMessage(query)};
-    if (!any)
-        return Failure{u"no such table: %1"_s.arg(QStringView(table))};
-    for (int i = 0; i < 3; ++i) {
-        if (!found[i])
-            return Failure{u"no such column: %1"_s.arg(QStringView(names[i]))};
-    }
-    return {};
 }
 
 Outcome<void> AddressTable::createTable()
@@ -236,11 +229,16 @@ Outcome<std::optional<Row>> AddressTable::singleRow(QSqlQuery &query)
             return Failure{Sql::engineMessage(query)};
         return std::optional<Row>();
     }
+    // A NULL reads as a null string and any text as a string that is not
+    // null, so that a change is stored only on exactly what was read.
+    auto text = [&query](int column) {
+        return query.isNull(column) ? QString() : Sql::storedText(query.value(column).toString());
+    };
     Row row;
     row.rowid = query.value(0).toLongLong();
-    row.record.type = query.value(1).toString();
-    row.record.address = query.value(2).toString();
-    row.record.about = query.value(3).toString();
+    row.record.type = text(1);
+    row.record.address = text(2);
+    row.record.about = text(3);
     return std::optional<Row>(std::move(row));
 }
 
@@ -263,28 +261,24 @@ Outcome<qint64> AddressTable::insert(const Record &record)
     return query.lastInsertId().toLongLong();
 }
 
-Outcome<void> AddressTable::update(qint64 rowid, const Record &record, const bool which[3])
+Outcome<bool> AddressTable::update(qint64 rowid, const Record &loaded, const Record &record,
+                                   const bool which[3])
 {
-    const char16_t *const columns[3] = {typeColumn, addressColumn, aboutColumn};
-    const QString *const values[3] = {&record.type, &record.address, &record.about};
-    QStringList assignments;
-    for (int i = 0; i < 3; ++i) {
-        if (which[i])
-            assignments << u"%1 = ?"_s.arg(QStringView(columns[i]));
-    }
-    if (assignments.isEmpty())
-        return {};
-    QSqlQuery query(m_db);
-    query.prepare(u"UPDATE %1 SET %2 WHERE rowid = ?"_s.arg(QStringView(table),
-                                                              assignments.join(u", ")));
-    for (int i = 0; i < 3; ++i) {
-        if (which[i])
-            query.addBindValue(Sql::storedText(*values[i]));
-    }
+    if (!which[0] && !which[1] && !which[2])
+        return true;
+    const QString *const assigned[3] = {&record.type, &record.address, &record.about};
+    const QString *const read[3] = {&loaded.type, &loaded.address, &loaded.about};
+    QSqlQuery &query = prepared(Statement::Update, updateRecord.view());
+    // A field that was not assigned keeps what it holds, NULL included.
+    for (int i = 0; i < 3; ++i)
+        query.addBindValue(which[i] ? Sql::storedText(*assigned[i]) : *read[i]);
     query.addBindValue(rowid);
+    for (const QString *value : read)
+        query.addBindValue(*value);
+    const auto finish = qScopeGuard([&query] { query.finish(); });
     if (!query.exec())
         return Failure{Sql::engineMessage(query)};
-    return {};
+    return query.numRowsAffected() == 1;
 }
 
 Outcome<void> AddressTable::remove(qint64 rowid)
@@ -314,7 +308,7 @@ Outcome<QStringList> AddressTable::column(Statement which, QStringView sql,
 {
     // The lists can hold a hundred thousand texts: they are read straight
     // from SQLite, on the connection Qt opened, without a QVariant per value.
-    sqlite3 *db = handle();
+    sqlite3 *db = sqliteHandle();
     if (!db)
         return Failure{u"the SQLite driver gives no handle"_s};
     sqlite3_stmt *&statement = m_raw[static_cast<size_t>(which)];

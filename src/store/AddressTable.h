@@ -10,6 +10,7 @@
 #include <QStringView>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -31,18 +32,31 @@ public:
     AddressTable(const AddressTable &) = delete;
     AddressTable &operator=(const AddressTable &) = delete;
 
-    // Opens the address book at `path`. A missing file is created with an
-    // empty table; a file that exists but is no usable address book is
-    // refused and left exactly as it was.
+    // Opens the address book at `path`. A missing or empty file becomes a
+    // new book with an empty table; a file that exists is checked before
+    // anything writes to it (see BookCheck), and one that is no usable
+    // address book is refused and left exactly as it was. Where the folder
+    // cannot be written, the book opens for reading only.
     Outcome<void> open(const QString &path);
+    // Finishes every statement and closes the file; the last connection to
+    // leave folds SQLite's write-ahead log back into it and removes the log.
     void close();
+
+    // Closes every table that is open, so that each file is whole on its
+    // own. The program calls it on its way out; it also runs when the
+    // process ends through exit() or quick_exit(), which skip that way out.
+    static void closeAll();
 
     // The first row after `rowid` in record order (0 for the very first).
     Outcome<std::optional<Row>> next(qint64 rowid);
 
     Outcome<qint64> insert(const Record &record);
-    // Writes the fields flagged in `which` (Type, address, About) into `rowid`.
-    Outcome<void> update(qint64 rowid, const Record &record, const bool which[3]);
+    // Writes the fields flagged in `which` (Type, address, About) of `record`
+    // into `rowid`, if that row still holds exactly `loaded`, as it was read.
+    // False when it does not (another program changed or deleted it, or an
+    // entry added since took its rowid): then nothing is written.
+    Outcome<bool> update(qint64 rowid, const Record &loaded, const Record &record,
+                         const bool which[3]);
     Outcome<void> remove(qint64 rowid);
 
     // Each distinct category once, in order of first appearance.
@@ -53,25 +67,38 @@ public:
     Outcome<std::optional<Row>> firstWithAddress(const QString &address,
                                                  const std::optional<QString> &type = {});
 
+    // Whole-book reading and writing, for exports and imports.
+    enum class Order {
+        Records, // record order
+        ByCategory, // categories in order of first appearance, each in record order
+    };
+    // Hands every entry to `each` in `order`, from one consistent reading of
+    // the table; stops early when `each` answers false.
+    Outcome<void> forEach(Order order, const std::function<bool(const Record &)> &each);
+    // Adds `records` in their order, in one transaction, leaving out each
+    // one equal in all three fields to an entry the table held before the
+    // call. Answers how many were added; on a failure nothing is.
+    Outcome<qsizetype> addMissing(const QList<Record> &records);
+
 private:
     enum class Statement {
         Next,
         Categories,
         Addresses,
         FirstWithAddress,
+        Update,
         Count
     };
 
-    Outcome<void> openConnection(const QString &path, bool readOnly);
-    Outcome<void> checkUsable();
+    Outcome<void> openConnection(const QString &path);
     Outcome<void> createTable();
     void prepareForSpeed();
-    sqlite3 *handle() const;
     Outcome<std::optional<Row>> singleRow(QSqlQuery &query);
     Outcome<QStringList> column(Statement which, QStringView sql,
                                 const std::optional<QByteArray> &parameter = {});
 
     QSqlQuery &prepared(Statement which, QStringView sql);
+    sqlite3 *sqliteHandle() const;
 
     QString m_connection;
     QSqlDatabase m_db;

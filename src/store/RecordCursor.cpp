@@ -1,5 +1,7 @@
 #include "store/RecordCursor.h"
 
+#include "store/SqlSupport.h"
+
 using namespace Qt::StringLiterals;
 
 namespace Larkspan {
@@ -63,6 +65,7 @@ void RecordCursor::arriveAt(const std::optional<Row> &row)
         m_position = Position::AtEof;
         m_fields = Record();
     }
+    m_loaded = m_fields;
     Q_EMIT recordLoaded();
 }
 
@@ -76,10 +79,13 @@ Outcome<void> RecordCursor::moveTo(const Outcome<std::optional<Row>> &row)
 
 Outcome<void> RecordCursor::savePending()
 {
+    m_changeRefused = false;
     const bool anyAssigned = m_assigned[0] || m_assigned[1] || m_assigned[2];
     if (m_position == Position::OnRecord && anyAssigned) {
-        if (Outcome<void> saved = m_table.update(m_rowid, m_fields, m_assigned.data()); !saved.ok())
-            return saved;
+        const Outcome<bool> saved = m_table.update(m_rowid, m_loaded, m_fields, m_assigned.data());
+        if (!saved.ok())
+            return saved.failure();
+        m_changeRefused = !saved.value();
     }
     // At end-of-file or after a delete there is no record to take the
     // assignments, and a new record that never reached Update is dropped.
@@ -132,8 +138,9 @@ Outcome<void> RecordCursor::Update()
     const Outcome<qint64> rowid = m_table.insert(m_fields);
     if (!rowid.ok())
         return rowid.failure();
-    // The new record becomes the current one.
-    arriveAt(Row{rowid.value(), m_fields});
+    // The new record becomes the current one, as the table holds it.
+    arriveAt(Row{rowid.value(), {Sql::storedText(m_fields.type), Sql::storedText(m_fields.address),
+                                 Sql::storedText(m_fields.about)}});
     return {};
 }
 

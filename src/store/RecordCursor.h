@@ -60,6 +60,12 @@ public:
     // when one was deleted.
     Outcome<bool> deleteFirst(const QString &address, const QString &type);
 
+    // Whether the last move or Update found that the record its pending
+    // assignments were made on no longer holds what the cursor read from it
+    // (another program changed or deleted it meanwhile), and so dropped them
+    // rather than overwrite anything.
+    bool changeRefused() const { return m_changeRefused; }
+
     // The table itself, for readers that need no cursor.
     AddressTable &table() { return m_table; }
 
@@ -85,6 +91,8 @@ private:
     Position m_position = Position::AtEof;
     qint64 m_rowid = 0;  // the current record, or the one just deleted
     Record m_fields;
+    Record m_loaded; // the current record as it was read
+    bool m_changeRefused = false;
     std::array<bool, 3> m_assigned = {false, false, false};
 };
 

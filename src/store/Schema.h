@@ -36,6 +36,17 @@ inline constexpr auto insertRecord = join(
     u"INSERT INTO ", table, u" (", typeColumn, u", ", addressColumn, u", ", aboutColumn, u")",
     u" VALUES (?, ?, ?)");
 
+// An entry's three fields, stored only while the entry still holds exactly
+// what was read from it (as text, as the program reads it; NULLs included):
+// whatever another program changed meanwhile is never overwritten, and a new
+// entry that took a deleted one's rowid is never mistaken for it.
+inline constexpr auto updateRecord = join(
+    u"UPDATE ", table,
+    u" SET ", typeColumn, u" = ?, ", addressColumn, u" = ?, ", aboutColumn, u" = ?",
+    u" WHERE rowid = ? AND IFNULL(CAST(", typeColumn, u" AS TEXT), '') = ? COLLATE BINARY",
+    u" AND IFNULL(CAST(", addressColumn, u" AS TEXT), '') = ? COLLATE BINARY",
+    u" AND IFNULL(CAST(", aboutColumn, u" AS TEXT), '') = ? COLLATE BINARY");
+
 // Lookups by address use this index instead of walking the whole table; its
 // entries are ordered by address and then by rowid, so the first match in
 // record order comes first. It orders exactly, whatever the column

@@ -2,6 +2,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QSignalBlocker>
 
 namespace Larkspan::ListEvents {
 
@@ -42,6 +43,14 @@ QString selectedText(const QListWidget *list)
     return selected.isEmpty() ? QString() : selected.first()->text();
 }
 
+void refill(QListWidget *list, const QStringList &items)
+{
+    const QSignalBlocker blocker(list);
+    list->clear();
+    list->addItems(items);
+    list->setCurrentIndex(QModelIndex());
+}
+
 void onDoubleClick(QListWidget *list, std::function<void()> handler)
 {
     list->viewport()->installEventFilter(
@@ -62,18 +71,6 @@ void onEnter(QListWidget *list, std::function<void()> handler)
         if (!static_cast<QKeyEvent *>(event)->isAutoRepeat())
             handler();
         return true;
-    }));
-}
-
-void startKeyboardBeforeFirstItem(QListWidget *list)
-{
-    list->installEventFilter(new EventTaker(list, [list](QEvent *event) {
-        // Marking "no current item" on purpose keeps the view from picking
-        // the first item when it takes the focus.
-        if (event->type() == QEvent::FocusIn && !list->currentIndex().isValid()
-            && list->selectedItems().isEmpty())
-            list->setCurrentIndex(QModelIndex());
-        return false;
     }));
 }
 

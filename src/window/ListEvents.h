@@ -9,6 +9,12 @@ namespace Larkspan::ListEvents {
 // The text of the list's selected item; the empty string when none is.
 QString selectedText(const QListWidget *list);
 
+// Replaces the list's items without running its handler, and leaves no row
+// current: the first Down, Up or Home then selects the first item. (Filled
+// plainly, the list makes row 0 current without selecting it, and the first
+// Down would select the second item.)
+void refill(QListWidget *list, const QStringList &items);
+
 // Runs `handler` on every change of the list's selected item, by the mouse
 // or the keyboard (arrows, Home, End, Page Up, Page Down, a first letter).
 // Clearing or filling the list under a QSignalBlocker runs nothing.
@@ -42,9 +48,5 @@ void onEnter(QListWidget *list, Receiver *receiver, void (Receiver::*handler)())
     onEnter(list, [receiver, handler] { (receiver->*handler)(); });
 }
 
-// Lets the keyboard select the list's first item. A list that receives the
-// focus with no current item makes its first item current without selecting
-// it, so the first Down would select the second item and skip the first.
-void startKeyboardBeforeFirstItem(QListWidget *list);
 
 } // namespace Larkspan::ListEvents

@@ -8,6 +8,7 @@
 #include "RecordingPlatform.h"
 
 #include "editor/Form2.h"
+#include "editor/InformationEdit.h"
 #include "main_window/Form1.h"
 #include "store/Record.h"
 #include "window/FormInstance.h"
@@ -16,7 +17,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 
 namespace EditorFixture {

@@ -6,9 +6,11 @@
 #include "EditorFixture.h"
 
 #include "window/HiddenTextField.h"
+#include "window/LongText.h"
 
 #include <QPointer>
 #include <QScreen>
+#include <QTextBlock>
 
 using namespace EditorFixture;
 using namespace Larkspan;
@@ -130,6 +132,45 @@ private Q_SLOTS:
         QCOMPARE(items(book.main->lstType), categories);
     }
 
+    void aChangeMadeElsewhereIsNeverOverwritten_data()
+    {
+        QTest::addColumn<QStringList>("elsewhere");
+        QTest::addColumn<QList<Record>>("left");
+
+        const QString removeLate = u"DELETE FROM Informaiton WHERE About = 'three'"_s;
+        // The new entry takes the rowid the deleted one had.
+        QTest::newRow("deleted, and a new entry added in its place")
+            << QStringList{removeLate,
+                           u"INSERT INTO Informaiton (Type, address, About)"
+                           u" VALUES ('Late', 'other@example.org', 'theirs')"_s}
+            << QList<Record>{web, mail, {late.type, u"other@example.org"_s, u"theirs"_s}};
+        QTest::newRow("deleted") << QStringList{removeLate} << QList<Record>{web, mail};
+        QTest::newRow("changed")
+            << QStringList{u"UPDATE Informaiton SET About = 'theirs' WHERE About = 'three'"_s}
+            << QList<Record>{web, mail, {late.type, late.address, u"theirs"_s}};
+    }
+
+    void aChangeMadeElsewhereIsNeverOverwritten()
+    {
+        QFETCH(QStringList, elsewhere);
+        QFETCH(QList<Record>, left);
+        Book book({web, mail, late});
+        Form2 *editor = book.open(Qt::Key_M, late.type, late.address);
+        QVERIFY(editor);
+        retype(editor->Text2, u"mine"_s);
+        for (const QString &statement : elsewhere)
+            AddressBookFile::sql(book.file.path(), statement);
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+
+        QCOMPARE(book.file.rows(), left);
+        QCOMPARE(book.platform.messages.size(), 1);
+        // What the user typed is still there, and OK now adds it.
+        QVERIFY(editor->isVisible());
+        QCOMPARE(shown(editor), (QStringList{late.type, late.address, u"mine"_s, offered}));
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        QCOMPARE(book.file.rows(), left + QList<Record>({{late.type, late.address, u"mine"_s}}));
+    }
+
     void modifyWithNothingSelectedOpensNoEditor()
     {
         Book book({web});
@@ -248,14 +289,16 @@ private Q_SLOTS:
 
     void untouchedTextGoesBackAsStored_data()
     {
-        // The user changes one field; the others go back character for character.
+        // What the user did not touch goes back character for character: the
+        // fields they left alone, and in the information everything before
+        // and after their change.
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("about");
         QTest::addColumn<bool>("editInformation");
         QTest::addColumn<Record>("stored");
-        QTest::newRow("address of 300 characters, only the information changed")
-            << a300 << u"first\r\nsecond"_s << true
-            << Record{u"Web"_s, a300, u"first\nsecond, changed"_s};
+        QTest::newRow("address of 300 characters, the information added to")
+            << a300 << u"first\u00a0line\r\nsecond"_s << true
+            << Record{u"Web"_s, a300, u"first\u00a0line\r\nsecond, changed"_s};
         QTest::newRow("information in lines ending CR LF, only the category changed")
             << web.address << u"first\r\nsecond\r\n"_s << false
             << Record{u"Sites"_s, web.address, u"first\r\nsecond\r\n"_s};
@@ -277,6 +320,82 @@ private Q_SLOTS:
             QTest::keyClicks(editor->Text2, u", changed"_s);
         } else {
             retype(editor->Combo1, u"Sites"_s);
+        }
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        QVERIFY(becameActive(book.main));
+        QCOMPARE(book.file.rows(), QList<Record>{stored});
+    }
+
+    void aLongLineIsEditedAsOneLine_data()
+    {
+        // Keys pressed where the field breaks a long line into pieces, and
+        // what they do to the text there.
+        QTest::addColumn<QList<QKeyCombination>>("keys");
+        QTest::addColumn<int>("at"); // from the break
+        QTest::addColumn<int>("removed");
+        QTest::addColumn<QString>("inserted");
+        using K = QKeyCombination;
+        QTest::newRow("Backspace") << QList<K>{K(Qt::Key_Backspace)} << -1 << 1 << QString();
+        QTest::newRow("Delete") << QList<K>{K(Qt::Key_Left), K(Qt::Key_Delete)} << 0 << 1
+                                << QString();
+        QTest::newRow("Enter") << QList<K>{K(Qt::Key_Return)} << 0 << 0 << u"\n"_s;
+        QTest::newRow("Shift+Enter") << QList<K>{Qt::ShiftModifier | Qt::Key_Return} << 0 << 0
+                                     << u"\n"_s;
+        QTest::newRow("cut across the break, pasted back")
+            << QList<K>{K(Qt::Key_Left), K(Qt::Key_Left), Qt::ShiftModifier | Qt::Key_Right,
+                        Qt::ShiftModifier | Qt::Key_Right, Qt::ShiftModifier | Qt::Key_Right,
+                        Qt::ControlModifier | Qt::Key_X, Qt::ControlModifier | Qt::Key_V}
+            << 0 << 0 << QString();
+    }
+
+    void aLongLineIsEditedAsOneLine()
+    {
+        QFETCH(QList<QKeyCombination>, keys);
+        QFETCH(int, at);
+        QFETCH(int, removed);
+        QFETCH(QString, inserted);
+        const QString head = u"head\r\n"_s;
+        const QString about = head + u"no\u00a0break "_s.repeated(3000) + u"\r\ntail"_s;
+        Book book({{web.type, web.address, about}});
+        Form2 *editor = book.open(Qt::Key_M, web.type, web.address);
+        QVERIFY(editor);
+        const QTextDocument *document = editor->Text2->document();
+        QVERIFY(document->blockCount() > 3);
+        editor->Text2->setTextCursor(QTextCursor(document->findBlockByNumber(2)));
+        const int piece = int(document->findBlockByNumber(1).text().size());
+
+        for (const QKeyCombination key : keys)
+            QTest::keyClick(editor->Text2, key.key(), key.keyboardModifiers());
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        QVERIFY(becameActive(book.main));
+        QString expected = about;
+        expected.replace(head.size() + piece + at, removed, inserted);
+        QCOMPARE(book.file.rows().value(0).about, expected);
+    }
+
+    void aCategoryOrAddressTooLongToShowGoesBackWhole_data()
+    {
+        QTest::addColumn<Record>("entry");
+        QTest::addColumn<Record>("stored"); // after "!" is typed at the end of each field
+        const QString huge = u"x"_s.repeated(LongText::shownLength + 1000);
+        QTest::newRow("address")
+            << Record{web.type, huge, web.about} << Record{u"Web!"_s, huge, u"one!"_s};
+        QTest::newRow("category") << Record{huge, web.address, web.about}
+                                  << Record{huge, u"www.example.org!"_s, u"one!"_s};
+    }
+
+    void aCategoryOrAddressTooLongToShowGoesBackWhole()
+    {
+        QFETCH(Record, entry);
+        QFETCH(Record, stored);
+        Book book({entry});
+        Form2 *editor = book.open(Qt::Key_M, entry.type, entry.address);
+        QVERIFY(editor);
+        for (QWidget *field : {static_cast<QWidget *>(editor->Combo1),
+                               static_cast<QWidget *>(editor->Text1),
+                               static_cast<QWidget *>(editor->Text2)}) {
+            QTest::keyClick(field, Qt::Key_End, Qt::ControlModifier);
+            QTest::keyClicks(field, u"!"_s);
         }
         QTest::mouseClick(editor->Command1, Qt::LeftButton);
         QVERIFY(becameActive(book.main));

@@ -148,6 +148,36 @@ private Q_SLOTS:
         }
     }
 
+    void theFirstKeyAfterARefillSelectsTheFirstItem_data()
+    {
+        QTest::addColumn<bool>("addresses"); // else the categories, as start-up left them
+        QTest::addColumn<int>("key");
+        QTest::newRow("categories, Down") << false << int(Qt::Key_Down);
+        QTest::newRow("categories, Up") << false << int(Qt::Key_Up);
+        QTest::newRow("addresses of a clicked category, Home") << true << int(Qt::Key_Home);
+    }
+
+    void theFirstKeyAfterARefillSelectsTheFirstItem()
+    {
+        QFETCH(bool, addresses);
+        QFETCH(int, key);
+        QListWidget *list = m_form->lstType;
+        if (addresses) {
+            clickItem(m_form->lstType, 1);
+            list = m_form->lstAddress;
+        }
+        list->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(list->hasFocus());
+        // Filling the list ran no handler.
+        QVERIFY(list->selectedItems().isEmpty());
+
+        QSignalSpy runs(m_form->Data1, &RecordCursor::recordLoaded);
+        QTest::keyClick(list, Qt::Key(key));
+        QCOMPARE(list->currentRow(), 0);
+        QVERIFY(list->item(0)->isSelected());
+        QCOMPARE(runs.count(), 1);
+    }
+
     void walkingTheAddressesUpdatesTheInformation()
     {
         clickItem(m_form->lstType, 1);

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
+#include <QScopeGuard>
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
@@ -15,12 +16,16 @@
 #include <functional>
 #include <stdexcept>
 
+#include <unistd.h>
+
 using namespace Larkspan;
 using namespace Qt::StringLiterals;
 
 using Steps = std::function<void(RecordCursor &)>;
+using Make = std::function<void(const QString &path)>;
 using Records = QList<Record>;
 Q_DECLARE_METATYPE(Steps)
+Q_DECLARE_METATYPE(Make)
 
 namespace {
 
@@ -32,6 +37,44 @@ const Records sample = {
     {u""_s, u""_s, u""_s},
     {u"News"_s, u"www.example.org"_s, u"sixth"_s},
 };
+
+void write(const QString &path, qint64 offset, const QByteArray &bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite) || !file.seek(offset) || file.write(bytes) != bytes.size())
+        QFAIL("cannot write the file");
+}
+
+Make sqlFile(const QStringList &statements)
+{
+    return [statements](const QString &path) {
+        for (const QString &statement : statements)
+            AddressBookFile::sql(path, statement);
+    };
+}
+
+// Runs `statements` on a book holding `sample` and, before the connection
+// goes, copies the book with every file SQLite keeps beside it to `path`:
+// what a crash at that moment would leave.
+void copyMidway(const QString &path, const QStringList &statements)
+{
+    AddressBookFile scratch(sample);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"midway"_s);
+        db.setDatabaseName(scratch.path());
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        for (const QString &statement : statements)
+            QVERIFY2(query.exec(statement), qPrintable(statement));
+        for (const QString &suffix : {u""_s, u"-journal"_s, u"-wal"_s, u"-shm"_s}) {
+            if (QFile::exists(scratch.path() + suffix))
+                QVERIFY(QFile::copy(scratch.path() + suffix, path + suffix));
+        }
+        query.exec(u"ROLLBACK"_s);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(u"midway"_s);
+}
 
 } // namespace
 
@@ -63,36 +106,46 @@ private Q_SLOTS:
 
     void refusesAnUnusableFileAndLeavesItAlone_data()
     {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("sqlSetup");
+        QTest::addColumn<Make>("make");
         QTest::addColumn<QString>("message");
 
-        QByteArray noise(4096, '\0');
-        for (int i = 0; i < noise.size(); ++i)
-            noise[i] = char((i * 7919 + 13) % 251);
-        QTest::newRow("random bytes") << noise << QString() << u"file is not a database"_s;
-        QTest::newRow("empty file") << QByteArray() << QString() << u"no such table: Informaiton"_s;
-        QTest::newRow("other tables only") << QByteArray()
-            << u"CREATE TABLE Other (x TEXT)"_s << u"no such table: Informaiton"_s;
-        QTest::newRow("column missing") << QByteArray()
-            << u"CREATE TABLE Informaiton (Type TEXT, address TEXT)"_s
+        QTest::newRow("random bytes") << Make([](const QString &path) {
+            QByteArray noise(4096, '\0');
+            for (int i = 0; i < noise.size(); ++i)
+                noise[i] = char((i * 7919 + 13) % 251);
+            write(path, 0, noise);
+        }) << u"file is not a database"_s;
+        QTest::newRow("other tables only") << sqlFile({u"CREATE TABLE Other (x TEXT)"_s})
+                                           << u"no such table: Informaiton"_s;
+        QTest::newRow("column missing")
+            << sqlFile({u"CREATE TABLE Informaiton (Type TEXT, address TEXT)"_s})
             << u"no such column: About"_s;
+        QTest::newRow("no rowid") << sqlFile({u"CREATE TABLE Informaiton (Type TEXT,"
+                                              u" address TEXT, About TEXT, PRIMARY KEY (Type))"
+                                              u" WITHOUT ROWID"_s})
+                                  << u"no such column: rowid"_s;
+        // One of our own, which reads well, but its list of free pages
+        // points into the table.
+        QTest::newRow("damaged") << Make([](const QString &path) {
+            sqlFile({u"CREATE TABLE Informaiton (Type TEXT, address TEXT, About TEXT)"_s,
+                     u"INSERT INTO Informaiton VALUES ('News', 'www.example.org', '')"_s,
+                     u"PRAGMA journal_mode=WAL"_s})(path);
+            write(path, 32, QByteArray::fromHex("0000000200000001"));
+        }) << u"database disk image is malformed"_s;
+        // Its log must not be folded into it, as closing a connection that
+        // may write would do.
+        QTest::newRow("in WAL mode, with its log") << Make([](const QString &path) {
+            copyMidway(path, {u"PRAGMA journal_mode=WAL"_s, u"DROP TABLE Informaiton"_s});
+        }) << u"no such table: Informaiton"_s;
     }
 
     void refusesAnUnusableFileAndLeavesItAlone()
     {
-        QFETCH(QByteArray, content);
-        QFETCH(QString, sqlSetup);
+        QFETCH(Make, make);
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Tessmoor.mdb"_s);
-        {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(content);
-        }
-        if (!sqlSetup.isEmpty())
-            AddressBookFile::sql(path, sqlSetup);
+        make(path);
         const QByteArray before = AddressBookFile::digest(path);
         const QStringList entriesBefore = QDir(dir.path()).entryList(QDir::Files);
 
@@ -102,6 +155,70 @@ private Q_SLOTS:
         QCOMPARE(cursor.MoveFirst().error(), message);
         QCOMPARE(AddressBookFile::digest(path), before);
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), entriesBefore);
+    }
+
+    void aCrashNeverLocksTheUserOut_data()
+    {
+        QTest::addColumn<Make>("make");
+        QTest::addColumn<Records>("expected");
+
+        // A write cut short after its first pages reached the file: SQLite's
+        // journal holds what they were.
+        QTest::newRow("journal left behind") << Make([](const QString &path) {
+            copyMidway(path, {u"PRAGMA cache_size=1"_s, u"BEGIN"_s,
+                              u"INSERT INTO Informaiton (Type, address, About)"
+                              u" WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
+                              u" WHERE i < 500) SELECT 'x', 'y', printf('%0500d', i) FROM n"_s});
+        }) << sample;
+        QTest::newRow("empty file") << Make([](const QString &path) { write(path, 0, {}); })
+                                    << Records();
+    }
+
+    void aCrashNeverLocksTheUserOut()
+    {
+        QFETCH(Make, make);
+        QFETCH(Records, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(u"Tessmoor.mdb"_s);
+        make(path);
+        {
+            RecordCursor cursor;
+            const Outcome<void> opened = cursor.open(path);
+            QVERIFY2(opened.ok(), qPrintable(opened.error()));
+        }
+        Records found;
+        for (const QStringList &row : AddressBookFile::sql(
+                 path, u"SELECT Type, address, About FROM Informaiton ORDER BY rowid"_s))
+            found.append({row[0], row[1], row[2]});
+        QCOMPARE(found, expected);
+    }
+
+    void aBookInAFolderThatCannotBeWrittenIsRead()
+    {
+        AddressBookFile file(sample);
+        AddressBookFile::sql(file.path(), u"PRAGMA journal_mode=WAL"_s);
+        const auto writable = QFile::permissions(file.directory());
+        QVERIFY(QFile::setPermissions(file.directory(), QFile::ReadOwner | QFile::ExeOwner
+                                                            | QFile::ReadGroup | QFile::ExeGroup
+                                                            | QFile::ReadOther | QFile::ExeOther));
+        // Root may write anywhere: the case is played as nobody.
+        const bool root = ::geteuid() == 0;
+        if (root && ::seteuid(65534) != 0)
+            QSKIP("cannot leave root");
+        const auto restore = qScopeGuard([&] {
+            if (root && ::seteuid(0) != 0)
+                qFatal("cannot return to root");
+            QFile::setPermissions(file.directory(), writable);
+        });
+
+        RecordCursor cursor;
+        const Outcome<void> opened = cursor.open(file.path());
+        QVERIFY2(opened.ok(), qPrintable(opened.error()));
+        QCOMPARE(cursor.walkAddressesOf(u"Mail"_s).value(), QStringList{u"someone@example.org"_s});
+        QVERIFY(cursor.AddNew().ok());
+        cursor.assign(Field::Type, u"New"_s);
+        QCOMPARE(cursor.Update().error(), u"attempt to write a readonly database"_s);
+        QCOMPARE(QDir(file.directory()).entryList(QDir::Files), QStringList{u"Tessmoor.mdb"_s});
     }
 
     void walksTheRecordsInTheOrderTheyWereAdded()

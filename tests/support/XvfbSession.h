@@ -92,6 +92,10 @@ public:
     // `fileName` in the build's screenshot folder, which is created if needed.
     static QString screenshotPath(const QString &fileName);
 
+    // Ends the X server under the programs on it, as when a desktop session
+    // goes away.
+    void endDisplay() { stop(m_xvfb.get()); }
+
 private:
     bool startDisplay(const Options &options);
     bool startWindowManager(const Options &options);

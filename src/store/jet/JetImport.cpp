@@ -153,8 +153,9 @@ Outcome<void> convertInPlace(const QString &databasePath, const QString &readerP
     if (format == FileFormat::SQLite)
         return {};
 
+    const int timeoutMs = options.readerTimeoutMs.value_or(readerTimeoutMs(info.size()));
     LockedFile old;
-    if (Outcome<void> locked = old.lock(path, 2 * options.readerTimeoutMs); !locked.ok())
+    if (Outcome<void> locked = old.lock(path, 2 * timeoutMs); !locked.ok())
         return unchanged(u"%1 cannot be opened for conversion: %2."_s.arg(name, locked.error()));
     if (!old.isStillAt(path)) {
         // Another Larkspan converted it while we waited for the lock.
@@ -164,7 +165,7 @@ Outcome<void> convertInPlace(const QString &databasePath, const QString &readerP
     }
 
     const Outcome<ReaderOutput> table = readJetTable(
-        readerPath, path, QString::fromUtf16(Schema::table), options.readerTimeoutMs);
+        readerPath, path, QString::fromUtf16(Schema::table), timeoutMs);
     if (!table.ok())
         return unchanged(table.error());
     const Outcome<QList<Record>> records = recordsFrom(table.value(), name);

@@ -20,7 +20,9 @@ enum class Step {
 
 struct Options
 {
-    int readerTimeoutMs = 60'000;
+    // How long the reader may run; unset: a few seconds, more for a large
+    // file (readerTimeoutMs() of its size).
+    std::optional<int> readerTimeoutMs;
     std::function<void(Step)> onStep; // called as each step is reached
 };
 

@@ -1,0 +1,166 @@
+// The address table's whole-book operations: reading every entry for an
+// export and adding a batch of entries for an import. Both go straight to
+// SQLite on the connection Qt opened, a million rows being too many for a
+// QVariant each.
+#include "store/AddressTable.h"
+
+#include "store/Schema.h"
+
+#include <QScopeGuard>
+#include <QSqlDriver>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+using namespace Qt::StringLiterals;
+
+namespace Larkspan {
+
+namespace {
+
+QString errorOf(sqlite3 *db)
+{
+    return QString::fromUtf8(sqlite3_errmsg(db));
+}
+
+// A statement for the length of one call.
+class OneCallStatement
+{
+public:
+    OneCallStatement(sqlite3 *db, QStringView sql)
+    {
+        sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * sizeof(char16_t)), &m_statement,
+                             nullptr);
+    }
+    ~OneCallStatement() { sqlite3_finalize(m_statement); }
+    OneCallStatement(const OneCallStatement &) = delete;
+    OneCallStatement &operator=(const OneCallStatement &) = delete;
+
+    bool ok() const { return m_statement != nullptr; }
+    operator sqlite3_stmt *() const { return m_statement; }
+
+    void bind(int index, const QByteArray &utf8)
+    {
+        // A null text binds as "" all the same: no column takes NULL.
+        sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    QString text(int column) const
+    {
+        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        return QString::fromUtf8(bytes, sqlite3_column_bytes(m_statement, column));
+    }
+    void rewind()
+    {
+        sqlite3_reset(m_statement);
+        sqlite3_clear_bindings(m_statement);
+    }
+
+private:
+    sqlite3_stmt *m_statement = nullptr;
+};
+
+using namespace Schema;
+
+// Categories in order of their first entry, each category's entries in
+// record order: the category index gives both without sorting the table.
+constexpr auto byCategory = join(
+    u"SELECT i.", typeColumn, u", i.", addressColumn, u", i.", aboutColumn,
+    u" FROM (SELECT ", typeColumn, u", MIN(rowid) AS firstRow FROM ", table,
+    u" GROUP BY ", typeColumn, u") AS c",
+    u" JOIN ", table, u" AS i ON i.", typeColumn, u" = c.", typeColumn,
+    u" ORDER BY c.firstRow, i.rowid");
+constexpr auto byRecord = join(
+    u"SELECT ", typeColumn, u", ", addressColumn, u", ", aboutColumn, u" FROM ", table,
+    u" ORDER BY rowid");
+constexpr auto lastRow = join(u"SELECT IFNULL(MAX(rowid), 0) FROM ", table);
+// Rows are added after every row there was, so "held before" is every
+// rowid up to the last one.
+constexpr auto heldBefore = join(
+    u"SELECT 1 FROM ", table, u" WHERE ", addressColumn, u" = ?2 AND ", typeColumn,
+    u" = ?1 AND ", aboutColumn, u" = ?3 AND rowid <= ?4 LIMIT 1");
+constexpr auto insertNumbered = join(
+    u"INSERT INTO ", table, u" (", typeColumn, u", ", addressColumn, u", ", aboutColumn, u")",
+    u" VALUES (?1, ?2, ?3)");
+
+} // namespace
+
+sqlite3 *AddressTable::sqliteHandle() const
+{
+    if (!m_db.isValid() || !m_db.driver())
+        return nullptr;
+    const QVariant handle = m_db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
+
+Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const Record &)> &each)
+{
+    sqlite3 *db = sqliteHandle();
+    if (!db)
+        return Failure{u"the address book is not open"_s};
+    OneCallStatement rows(db, order == Order::ByCategory ? byCategory.view() : byRecord.view());
+    if (!rows.ok())
+        return Failure{errorOf(db)};
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(rows)) == SQLITE_ROW) {
+        if (!each(Record{rows.text(0), rows.text(1), rows.text(2)}))
+            return {};
+    }
+    if (rc != SQLITE_DONE)
+        return Failure{errorOf(db)};
+    return {};
+}
+
+Outcome<qsizetype> AddressTable::addMissing(const QList<Record> &records)
+{
+    sqlite3 *db = sqliteHandle();
+    if (!db)
+        return Failure{u"the address book is not open"_s};
+    // Taking the write lock first makes "held before" one fixed moment, even
+    // with another Larkspan writing to the same file.
+    // Every insert fires the companion tables' triggers, so SQLite keeps a
+    // journal of each statement to undo it alone; kept on disk, that is a
+    // dozen writes per entry.
+    sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
+    if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return Failure{errorOf(db)};
+    auto rollback = qScopeGuard([db] { sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr); });
+
+    OneCallStatement last(db, lastRow.view());
+    if (!last.ok() || sqlite3_step(last) != SQLITE_ROW)
+        return Failure{errorOf(db)};
+    const sqlite3_int64 lastBefore = sqlite3_column_int64(last, 0);
+
+    OneCallStatement held(db, heldBefore.view());
+    OneCallStatement insert(db, insertNumbered.view());
+    if (!held.ok() || !insert.ok())
+        return Failure{errorOf(db)};
+
+    qsizetype added = 0;
+    for (const Record &record : records) {
+        const QByteArray fields[3] = {record.type.toUtf8(), record.address.toUtf8(),
+                                      record.about.toUtf8()};
+        for (int i = 0; i < 3; ++i) {
+            held.bind(i + 1, fields[i]);
+            insert.bind(i + 1, fields[i]);
+        }
+        sqlite3_bind_int64(held, 4, lastBefore);
+        const int found = sqlite3_step(held);
+        held.rewind();
+        if (found == SQLITE_DONE) {
+            if (sqlite3_step(insert) != SQLITE_DONE)
+                return Failure{errorOf(db)};
+            ++added;
+        } else if (found != SQLITE_ROW) {
+            return Failure{errorOf(db)};
+        }
+        insert.rewind();
+    }
+    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return Failure{errorOf(db)};
+    rollback.dismiss();
+    return added;
+}
+
+} // namespace Larkspan

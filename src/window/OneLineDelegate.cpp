@@ -1,0 +1,12 @@
+#include "window/OneLineDelegate.h"
+
+#include "window/LongText.h"
+
+namespace Larkspan {
+
+QString OneLineDelegate::displayText(const QVariant &value, const QLocale &) const
+{
+    return LongText::firstLine(value.toString());
+}
+
+} // namespace Larkspan

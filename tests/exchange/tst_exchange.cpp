@@ -1,0 +1,254 @@
+// Export and import: reading each format, the bookmark file written, the
+// exact round trip, and a book that a failed import leaves as it was.
+#include "AddressBookFile.h"
+
+#include "exchange/ExchangeCommand.h"
+#include "exchange/ExchangeFormat.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTest>
+
+using namespace Larkspan;
+using namespace Qt::StringLiterals;
+using Records = QList<Record>;
+
+namespace {
+
+QByteArray dataFile(const QString &name)
+{
+    QFile file(QStringLiteral(LARKSPAN_EXCHANGE_DATA) + u'/' + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// Runs one command on the book at `bookPath`; gives its status, standard
+// output and standard error.
+struct Run
+{
+    int status = -1;
+    QString output, errors;
+};
+template <typename Command>
+Run run(const QString &bookPath, Command command)
+{
+    QBuffer output, errors;
+    output.open(QIODevice::WriteOnly);
+    errors.open(QIODevice::WriteOnly);
+    ExchangeCommand exchange(bookPath, output, errors);
+    Run result;
+    result.status = command(exchange);
+    result.output = QString::fromUtf8(output.data());
+    result.errors = QString::fromUtf8(errors.data());
+    return result;
+}
+
+} // namespace
+
+class ExchangeTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void readsEachFormat_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<Records>("expected");
+        QTest::addColumn<QStringList>("skipped");
+        QTest::addColumn<int>("errorLine");
+
+        QTest::newRow("csv: quotes, line breaks kept, LF between records")
+            << "Type,address,About\r\n\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\"\n,,\r\nx,y,z"_ba
+            << Records{{u"a,b"_s, u"say \"hi\""_s, u"two\r\nlines"_s}, {}, {u"x"_s, u"y"_s, u"z"_s}}
+            << QStringList() << 0;
+        QTest::newRow("csv: another header") << "type,address,about\r\n"_ba << Records() << QStringList() << 1;
+        QTest::newRow("csv: two fields") << "Type,address,About\r\na,b,c\r\na,b\r\n"_ba
+                                         << Records() << QStringList() << 3;
+        QTest::newRow("csv: a quote never closed")
+            << "Type,address,About\r\na,\"b\r\nc\r\n"_ba << Records() << QStringList() << 2;
+        QTest::newRow("csv: not UTF-8") << "Type,address,About\r\na,\xC3\x28,c\r\n"_ba << Records()
+                                        << QStringList() << 2;
+        QTest::newRow("json: escapes, a surrogate pair, NUL")
+            << "\xEF\xBB\xBF[{\"Type\": \"a\\\"\\\\\\/\", \"address\": \"\\u00e9\\ud83d\\ude00\","
+               " \"About\": \"x\\u0000y\\n\"}]"_ba
+            << Records{{u"a\"\\/"_s, u"é😀"_s, QString(u"x\0y\n"_s)}} << QStringList() << 0;
+        QTest::newRow("json: half a surrogate pair")
+            << "[\n {\"Type\": \"\",\n  \"address\": \"\\ud800\", \"About\": \"\"}]"_ba << Records()
+            << QStringList() << 3;
+        QTest::newRow("json: a key missing")
+            << "[\n {\"Type\": \"a\",\n  \"address\": \"b\"}\n]"_ba << Records() << QStringList() << 2;
+
+        QTest::newRow("html: Firefox-style") << dataFile(u"firefox-style.html"_s) << Records{
+            {u"Recipes"_s, u"https://bread.example.org/sourdough?step=1&hydration=75"_s,
+             u"Sourdough & rye\nStarter: 100 g, fed <daily>"_s},
+            {u"Recipes"_s, u"baker@example.org"_s, u"Ask the baker"_s},
+            {u""_s, u"https://www.example.com/"_s, u"Example home\nThe front page"_s},
+            {u"Daily / Nachrichten"_s, u"https://zeitung.example.de/über"_s, u"Zeitung — Übersicht 📰"_s},
+            {u""_s, u"ftp://files.example.net/pub/"_s, u""_s},
+        } << QStringList{u"file: link"_s, u"javascript: link"_s, u"place: link"_s} << 0;
+        QTest::newRow("html: Chromium-style") << dataFile(u"chromium-style.html"_s) << Records{
+            {u""_s, u"https://search.example.com/"_s, u"Search"_s},
+            {u"Work"_s, u"https://tracker.example.com/issues?q=open&sort=new"_s, u"Open issues"_s},
+            {u""_s, u"http://www.example.org/"_s, u""_s},
+            {u"Travel / Trains"_s, u"https://rail.example.jp/時刻表"_s, u"時刻表"_s},
+        } << QStringList{u"chrome: link"_s, u"javascript: link"_s} << 0;
+        // libxml2 stops at 256 levels unless told otherwise, dropping the rest.
+        QByteArray deep = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
+        QStringList path;
+        for (int i = 0; i < 300; ++i, path << u"f"_s)
+            deep += "<DT><H3>f</H3>\n<DL><p>\n";
+        deep += "<DT><A HREF=\"http://deep.example\">deep</A>\n" + QByteArray("</DL><p>\n").repeated(300)
+                + "<DT><A HREF=\"http://after.example\">after</A>\n</DL>\n";
+        QTest::newRow("html: folders 300 deep") << deep << Records{
+            {path.join(u" / "_s), u"http://deep.example"_s, u"deep"_s},
+            {u""_s, u"http://after.example"_s, u"after"_s}} << QStringList() << 0;
+        QTest::newRow("html: NUL") << "<DL>\n<DT>\0<A HREF=\"http://x\">x</A>"_ba << Records()
+                                   << QStringList() << 2;
+    }
+
+    void readsEachFormat()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(Records, expected);
+        QFETCH(QStringList, skipped);
+        QFETCH(int, errorLine);
+
+        QVERIFY(!content.isEmpty());
+        const ReadOutcome read = ExchangeFormat::make(ExchangeFormat::ofContent(content))->read(content);
+        QCOMPARE(read.errorLine, errorLine);
+        QCOMPARE(read.ok(), errorLine == 0);
+        QCOMPARE(read.records, expected);
+        QCOMPARE(read.skipped.keys(), skipped);
+    }
+
+    void writesABookmarkFileBrowsersRead()
+    {
+        AddressBookFile book({
+            {u"News"_s, u"www.example.org"_s, u"Daily news\r\nwith a <second> line"_s},
+            {u"Mail & more"_s, u"someone@example.org"_s, u""_s},
+            {u""_s, u"www.top.example"_s, u"\nfirst line empty"_s},
+            {u"News"_s, u"https://x.example/a b?q=ä&r=1"_s, u"\"Quoted\" & Co."_s},
+            {u"Mail & more"_s, u""_s, u"no address"_s},
+        });
+        const QString target = book.directory() + u"/bookmarks.html"_s;
+        const Run exported = run(book.path(), [&](ExchangeCommand &c) { return c.exportBook({}, target); });
+        QCOMPARE(exported.status, int(ExchangeCommand::Done));
+        QCOMPARE(exported.errors, u"larkspan export: 1 left out, with no address a browser can open\n"_s);
+        QFile written(target);
+        QVERIFY(written.open(QIODevice::ReadOnly));
+        const QByteArray html = written.readAll();
+        QCOMPARE(QString::fromUtf8(html), QString::fromUtf8(dataFile(u"exported.html"_s)));
+        // Read back, it gives every entry its information whole.
+        QCOMPARE(ExchangeFormat::make(ExchangeFormat::Kind::Html)->read(html).records, (Records{
+            {u"News"_s, u"http://www.example.org"_s, u"Daily news\r\nwith a <second> line"_s},
+            {u"News"_s, u"https://x.example/a%20b?q=%C3%A4&r=1"_s, u"\"Quoted\" & Co."_s},
+            {u"Mail & more"_s, u"someone@example.org"_s, u""_s},
+            {u""_s, u"http://www.top.example"_s, u"\nfirst line empty"_s}}));
+    }
+
+    void roundTripsExactly_data()
+    {
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("csv") << u"book.csv"_s;
+        QTest::newRow("json") << u"book.json"_s;
+    }
+
+    void roundTripsExactly()
+    {
+        QFETCH(QString, fileName);
+        const Records nasty = {
+            {u""_s, u""_s, u""_s},
+            {u"News"_s, u"www.example.org"_s, u"CRLF\r\nLF\nCR\rend\n"_s},
+            {u"Ünïcödé 😀"_s, u"someone@example.org"_s, u"\"quoted\", with, commas"_s},
+            {QString(u"tab\tand\0nul"_s), u" spaces around "_s, u"  "_s},
+            {u"News"_s, u"www.example.org"_s, u"CRLF\r\nLF\nCR\rend\n"_s},
+        };
+        AddressBookFile from(nasty);
+        const QString file = from.directory() + u'/' + fileName;
+        QCOMPARE(run(from.path(), [&](ExchangeCommand &c) { return c.exportBook({}, file); }).status, 0);
+
+        QTemporaryDir empty;
+        const QString bookPath = empty.filePath(u"Tessmoor.mdb"_s);
+        auto import = [&] { return run(bookPath, [&](ExchangeCommand &c) { return c.importFile(file); }); };
+        QCOMPARE(import().output, u"5 added, 0 already present, 0 skipped\n"_s);
+        QCOMPARE(import().output, u"0 added, 5 already present, 0 skipped\n"_s);
+        QCOMPARE(AddressBookFile::sql(bookPath, u"SELECT count(*) FROM Informaiton"_s),
+                 QList<QStringList>{{u"5"_s}});
+
+        const QString again = empty.filePath(fileName);
+        QCOMPARE(run(bookPath, [&](ExchangeCommand &c) { return c.exportBook({}, again); }).status, 0);
+        QFile first(file), second(again);
+        QVERIFY(first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly));
+        QCOMPARE(second.readAll(), first.readAll());
+        QCOMPARE(from.rows(), nasty);
+    }
+
+    void leavesTheBookAsItWas_data()
+    {
+        QTest::addColumn<QByteArray>("noise");
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("exporting");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("sameBytes"); // or only the same entries
+
+        const QByteArray good = "Type,address,About\r\nx,www.x.example,\r\ny,poison,\r\n";
+        QTest::newRow("malformed file") << QByteArray() << QString()
+            << "Type,address,About\r\nx,y,z\r\nx,\"y\"z,\r\n"_ba << false << 1
+            << u"FILE:3: text after a field's closing quote\n"_s << true;
+        QByteArray noise(4096, '\0');
+        for (int i = 0; i < noise.size(); ++i)
+            noise[i] = char((i * 7919 + 13) % 251);
+        QTest::newRow("no address book") << noise << QString() << good << false << 1
+                                         << u"file is not a database\n"_s << true;
+        QTest::newRow("export onto the book") << QByteArray() << QString() << QByteArray() << true
+            << 2 << u"larkspan export: FILE is the address book itself\n"_s << true;
+        // The engine fails at the second entry: the first must not stay.
+        QTest::newRow("failure halfway") << QByteArray()
+            << u"CREATE TRIGGER full BEFORE INSERT ON Informaiton WHEN new.address = 'poison'"
+               u" BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"_s
+            << good << false << 1 << u"database or disk is full\n"_s << false;
+    }
+
+    void leavesTheBookAsItWas()
+    {
+        QFETCH(QByteArray, noise);
+        QFETCH(QString, setup);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, exporting);
+        QFETCH(int, status);
+        QFETCH(QString, message);
+        QFETCH(bool, sameBytes);
+
+        AddressBookFile book({{u"a"_s, u"www.a.example"_s, u"kept"_s}});
+        if (!noise.isEmpty())
+            writeFile(book.path(), noise);
+        if (!setup.isEmpty())
+            AddressBookFile::sql(book.path(), setup);
+        const QByteArray before = AddressBookFile::digest(book.path());
+        const Records rowsBefore = noise.isEmpty() ? book.rows() : Records();
+        const QString file = exporting ? book.path() : book.directory() + u"/import.csv"_s;
+        if (!exporting)
+            writeFile(file, content);
+
+        const Run result = run(book.path(), [&](ExchangeCommand &c) {
+            return exporting ? c.exportBook(u"csv"_s, file) : c.importFile(file);
+        });
+        QCOMPARE(result.status, status);
+        QCOMPARE(result.errors, QString(message).replace(u"FILE"_s, file));
+        if (sameBytes)
+            QCOMPARE(AddressBookFile::digest(book.path()), before);
+        if (noise.isEmpty())
+            QCOMPARE(book.rows(), rowsBefore);
+    }
+};
+
+QTEST_GUILESS_MAIN(ExchangeTest)
+#include "tst_exchange.moc"

@@ -1,0 +1,133 @@
+// The real program ended in every way a program ends, while another program's
+// change to the address book still lies in the write-ahead log: afterwards
+// Tessmoor.mdb alone holds that change and nothing lies beside it, so a copy
+// of the one file is the whole address book.
+#include "AddressBookFile.h"
+#include "XvfbSession.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+
+using namespace Qt::StringLiterals;
+using Larkspan::Testing::XvfbSession;
+
+namespace {
+
+const QString program = QStringLiteral(LARKSPAN_BIN_DIR "/larkspan");
+
+// The main window of the program with this process id, if it shows one: the
+// splash has no WM_NAME.
+QString mainWindowOf(const XvfbSession &x, const QProcess *app)
+{
+    const auto all = x.xdotool({u"search"_s, u"--onlyvisible"_s, u"--pid"_s,
+                                QString::number(app->processId())});
+    for (const QByteArray &id : all.output.split('\n')) {
+        const QString window = QString::fromLatin1(id.trimmed());
+        if (!window.isEmpty()
+            && x.run(u"xprop"_s, {u"-id"_s, window, u"WM_NAME"_s}).output.contains("\"Larkspan\""))
+            return window;
+    }
+    return {};
+}
+
+int visibleWindows(const XvfbSession &x)
+{
+    const auto all = x.xdotool({u"search"_s, u"--onlyvisible"_s, u"--class"_s, u"larkspan"_s});
+    return int(all.output.trimmed().split('\n').size());
+}
+
+void outsideChange(const QString &path, const QString &marker)
+{
+    AddressBookFile::sql(path, u"CREATE TABLE IF NOT EXISTS Outside (x TEXT)"_s);
+    AddressBookFile::sql(path, u"INSERT INTO Outside VALUES ('%1')"_s.arg(marker));
+}
+
+} // namespace
+
+class EndingTest : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        QVERIFY2(QFile::exists(program), "the larkspan program is not built");
+    }
+
+    void everyEndingLeavesTheOneFileWhole_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<int>("copies");
+        QTest::newRow("Exit") << u"ctrl+e"_s << 1;
+        QTest::newRow("close button") << u"alt+F4"_s << 1;
+        QTest::newRow("a failure nobody handles") << u"failure"_s << 1;
+        QTest::newRow("SIGTERM") << u"TERM"_s << 1;
+        QTest::newRow("SIGINT") << u"INT"_s << 1;
+        QTest::newRow("SIGHUP") << u"HUP"_s << 1;
+        QTest::newRow("the display goes") << u"display"_s << 1;
+        // The first to leave must not take the log from the one that stays.
+        QTest::newRow("two copies, one after the other") << u"ctrl+e"_s << 2;
+    }
+
+    void everyEndingLeavesTheOneFileWhole()
+    {
+        QFETCH(QString, how);
+        QFETCH(int, copies);
+
+        XvfbSession x;
+        QVERIFY2(x.isReady(), qPrintable(x.errorString()));
+        AddressBookFile book({{u"News"_s, u"www.example.org"_s, u"first"_s}});
+        book.enter();
+        QList<QProcess *> apps;
+        for (int i = 0; i < copies; ++i)
+            apps << &x.launch(program, {});
+        for (const QProcess *app : apps)
+            QTRY_VERIFY_WITH_TIMEOUT(!mainWindowOf(x, app).isEmpty(), 15000);
+
+        const QString marker = u"made while Larkspan ran"_s;
+        for (int i = 0; i < copies; ++i) {
+            QProcess *app = apps[i];
+            const QString main = mainWindowOf(x, app);
+            if (i == copies - 1)
+                outsideChange(book.path(), marker);
+            if (how == u"failure") {
+                // Everything the program reads from is gone: the next
+                // activation of the main window fails.
+                for (const QStringList &table : AddressBookFile::sql(book.path(),
+                         u"SELECT name FROM sqlite_master WHERE type = 'table' AND name <> 'Outside'"_s))
+                    AddressBookFile::sql(book.path(), u"DROP TABLE \"%1\""_s.arg(table.first()));
+                x.xdotool({u"windowactivate"_s, u"--sync"_s, main});
+                x.xdotool({u"key"_s, u"ctrl+a"_s});
+                QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(x), 2, 5000);
+                x.xdotool({u"windowactivate"_s, u"--sync"_s, main});
+                QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(x), 3, 5000);
+                x.xdotool({u"key"_s, u"Return"_s});
+            } else if (how == u"display") {
+                x.endDisplay();
+            } else if (how.startsWith(u"ctrl") || how.startsWith(u"alt")) {
+                x.xdotool({u"windowactivate"_s, u"--sync"_s, main});
+                x.xdotool({u"key"_s, how});
+            } else {
+                const int signal = how == u"TERM" ? SIGTERM : how == u"INT" ? SIGINT : SIGHUP;
+                QCOMPARE(::kill(pid_t(app->processId()), signal), 0);
+            }
+            QVERIFY(app->waitForFinished(10000));
+            for (int j = i + 1; j < copies; ++j)
+                QCOMPARE(apps[j]->state(), QProcess::Running);
+        }
+
+        QCOMPARE(QDir(book.directory()).entryList(QDir::Files), QStringList{u"Tessmoor.mdb"_s});
+        QTemporaryDir elsewhere;
+        const QString copy = elsewhere.filePath(u"Tessmoor.mdb"_s);
+        QVERIFY(QFile::copy(book.path(), copy));
+        QCOMPARE(AddressBookFile::sql(copy, u"SELECT x FROM Outside"_s),
+                 QList<QStringList>{{marker}});
+    }
+};
+
+QTEST_GUILESS_MAIN(EndingTest)
+#include "tst_ending.moc"

@@ -1,14 +1,17 @@
 #include "splash/frmSplash1.h"
 
 #include "main_window/Form1.h"
+#include "store/BuildProgress.h"
 #include "window/Accessibility.h"
 #include "window/FormInstance.h"
 #include "window/Twips.h"
 #include "window/WindowServices.h"
 
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -16,6 +19,9 @@ using namespace Qt::StringLiterals;
 namespace Larkspan {
 
 namespace {
+
+// Work that ends sooner than this shows no progress.
+constexpr qint64 quietMs = 500;
 
 // Keys that type a character: letters, digits, the space bar, Enter, Esc,
 // Backspace. Arrows, function keys and modifiers alone type nothing.
@@ -47,6 +53,14 @@ frmSplash1::frmSplash1()
     Image1->setGeometry(QRect(QPoint(0, 0), title.isNull() ? Twips::size(6480, 3240, this)
                                                            : title.size()));
     Image1->setAccessibleName(u"Larkspan"_s);
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(u"ProgressBar1"_s);
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setGeometry(8, height() - 12, width() - 16, 6);
+    ProgressBar1->setAccessibleName(u"Opening the address book"_s);
+    ProgressBar1->hide();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(u"Timer1"_s);
@@ -89,8 +103,27 @@ void frmSplash1::leave()
         return;
     m_left = true;
     Timer1->stop();
-    WindowServices::instance().showWindow(FormInstance<Form1>::get());
+    {
+        // Loading the main window opens the address book.
+        QElapsedTimer opening;
+        opening.start();
+        const BuildProgress listening(
+            [this, &opening](double done) { showProgress(opening.elapsed(), done); });
+        WindowServices::instance().showWindow(FormInstance<Form1>::get());
+    }
     FormInstance<frmSplash1>::unload();
+}
+
+void frmSplash1::showProgress(qint64 elapsedMs, double done)
+{
+    if (ProgressBar1->isHidden()) {
+        if (elapsedMs < quietMs || done >= 1)
+            return;
+        ProgressBar1->show();
+    }
+    ProgressBar1->setValue(qRound(done * 100));
+    // The event loop waits for the work to end: the bar is painted now.
+    ProgressBar1->repaint();
 }
 
 } // namespace Larkspan

@@ -2,6 +2,8 @@
 
 #include "store/BookCheck.h"
 #include "store/BookFiles.h"
+#include "store/BuildProgress.h"
+#include "store/CompanionTables.h"
 #include "store/FileFormat.h"
 #include "store/Schema.h"
 #include "store/SqlSupport.h"
@@ -29,24 +31,35 @@ namespace {
 using namespace Schema;
 
 constexpr auto nextRow = join(selectRows, u" WHERE rowid > ? ORDER BY rowid LIMIT 1");
-constexpr auto firstWithAddressRow = join(
-    selectRows, u" WHERE ", addressColumn, u" = ? ORDER BY rowid LIMIT 1");
-constexpr auto firstWithAddressAndTypeRow = join(
-    selectRows, u" WHERE ", addressColumn, u" = ? AND ", typeColumn, u" = ? ORDER BY rowid LIMIT 1");
 constexpr auto deleteRow = join(u"DELETE FROM ", table, u" WHERE rowid = ?");
-constexpr auto tableExists = u"SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?";
+
+// The first entry with the address :address (and, unless :type is NULL, the
+// category :type). Each lookup is a step into the address index, which
+// keeps equal addresses in record order; the empty address also finds
+// entries whose address is NULL.
+constexpr auto ofCategory = join(
+    u" AND (:type IS NULL OR ", typeText, u" = :type COLLATE BINARY) ORDER BY rowid LIMIT 1)");
+constexpr auto firstWithAddressRow = join(
+    u"WITH hit(row) AS (",
+    u"SELECT (SELECT rowid FROM ", table, u" WHERE ", addressColumn, u" = :address COLLATE BINARY",
+    ofCategory,
+    u" UNION ALL SELECT (SELECT rowid FROM ", table, u" WHERE ", addressColumn, u" IS NULL",
+    ofCategory, u" WHERE :address = '')",
+    u" ", selectRows, u" WHERE rowid = (SELECT MIN(row) FROM hit)");
 
 // The lists, from the companion tables, or from the address table itself
 // where the file cannot take those.
 constexpr auto categoriesInOrder = join(
     u"SELECT ", typeColumn, u" FROM ", categoryTable, u" ORDER BY ", firstRowColumn);
 constexpr auto categoriesByScan = join(
-    u"SELECT ", typeColumn, u" FROM ", table, u" GROUP BY ", typeColumn, u" ORDER BY MIN(rowid)");
+    u"SELECT ", typeText, u" FROM ", table, u" GROUP BY ", typeText, u" COLLATE BINARY",
+    u" ORDER BY MIN(rowid)");
 constexpr auto addressesInOrder = join(
     u"SELECT ", addressColumn, u" FROM ", addressTable, u" WHERE ", typeColumn, u" = ?1",
     u" ORDER BY ", rowColumn);
 constexpr auto addressesByScan = join(
-    u"SELECT ", addressColumn, u" FROM ", table, u" WHERE ", typeColumn, u" = ?1 ORDER BY rowid");
+    u"SELECT ", addressText, u" FROM ", table, u" WHERE ", typeText, u" = ?1 COLLATE BINARY",
+    u" ORDER BY rowid");
 
 QAtomicInt connectionCounter;
 
@@ -163,41 +176,17 @@ void AddressTable::prepareForSpeed()
 {
     // A write-ahead log lets a write commit without waiting for the disk
     // twice; the file stays whole if the machine goes down, losing at most
-    // the last moments. Indexes and the companion tables are a help, not a
-    // need: a file that cannot take them (read-only, say) still opens.
+    // the last moments. The address index and the companion tables are a
+    // help, not a need: a file that cannot take them (read-only, say) still
+    // opens, and its lists are read from the table itself.
     QSqlQuery query(m_db);
     query.exec(u"PRAGMA journal_mode=WAL"_s);
     query.exec(u"PRAGMA synchronous=NORMAL"_s);
     query.exec(u"PRAGMA cache_size=-%1"_s.arg(cacheKiB));
-    query.exec(createTypeIndex.toString());
-    query.exec(createAddressIndex.toString());
-
-    m_companions = false;
-    if (!m_db.transaction())
-        return;
-    auto rollback = qScopeGuard([this] { m_db.rollback(); });
-    auto exists = [&query](const char16_t *name) {
-        query.prepare(QString::fromUtf16(tableExists));
-        query.addBindValue(QString::fromUtf16(name));
-        const bool found = query.exec() && query.next();
-        query.finish();
-        return found;
-    };
-    const bool haveCategories = exists(categoryTable);
-    const bool haveAddresses = exists(addressTable);
-    const bool ok = query.exec(createCategoryTable.toString())
-                    && query.exec(createCategoryOrderIndex.toString())
-                    && query.exec(createAddressTable.toString())
-                    && (haveCategories || query.exec(fillCategoryTable.toString()))
-                    && (haveAddresses || query.exec(fillAddressTable.toString()))
-                    && query.exec(createInsertTrigger.toString())
-                    && query.exec(createDeleteTrigger.toString())
-                    && query.exec(createUpdateTrigger.toString());
-    if (!ok || !m_db.commit())
-        return;
-    rollback.dismiss();
-    m_companions = true;
+    sqlite3 *db = sqliteHandle();
+    m_companions = db && CompanionTables(db).prepare(&BuildProgress::report).ok();
 }
+
 
 QSqlQuery &AddressTable::prepared(Statement which, QStringView sql)
 {
@@ -219,7 +208,7 @@ Outcome<void> AddressTable::createTable()
     QSqlQuery query(m_db);
     // Another Larkspan may have created it a moment ago.
     for (QStringView statement :
-         {Schema::createTable.view(), createTypeIndex.view(), createAddressIndex.view()}) {
+         {Schema::createTable.view(), createAddressIndex.view()}) {
         if (!query.exec(statement.toString()))
             return Failure{Sql::engineMessage(query)};
     }
@@ -352,15 +341,10 @@ Outcome<QStringList> AddressTable::column(Statement which, QStringView sql,
 Outcome<std::optional<Row>> AddressTable::firstWithAddress(const QString &address,
                                                            const std::optional<QString> &type)
 {
-    if (type) {
-        QSqlQuery &query
-            = prepared(Statement::FirstWithAddressAndType, firstWithAddressAndTypeRow.view());
-        query.addBindValue(Sql::storedText(address));
-        query.addBindValue(Sql::storedText(*type));
-        return singleRow(query);
-    }
     QSqlQuery &query = prepared(Statement::FirstWithAddress, firstWithAddressRow.view());
-    query.addBindValue(Sql::storedText(address));
+    query.bindValue(u":address"_s, Sql::storedText(address));
+    // No category given binds NULL, which matches any.
+    query.bindValue(u":type"_s, type ? QVariant(Sql::storedText(*type)) : QVariant());
     return singleRow(query);
 }
 

@@ -86,7 +86,6 @@ private:
         Categories,
         Addresses,
         FirstWithAddress,
-        FirstWithAddressAndType,
         Update,
         Count
     };

@@ -1,6 +1,7 @@
 // The address table and its record cursor, with no display at all.
 #include "AddressBookFile.h"
 
+#include "store/BuildProgress.h"
 #include "store/RecordCursor.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <functional>
 #include <stdexcept>
 
@@ -329,6 +331,30 @@ private Q_SLOTS:
         // stored with an empty address.
         QCOMPARE(cursor.seekAddress(QString()).value(), true);
         QCOMPARE(cursor.field(Field::Type), u""_s);
+    }
+
+    void onlyAFileWithoutCompanionTablesIsBuiltWithProgress()
+    {
+        // Enough entries for the build to report along the way.
+        Records many;
+        for (int i = 0; i < 40000; ++i)
+            many.append({u"Category %1"_s.arg(i % 97), u"www.site%1.example.org"_s.arg(i), u""_s});
+        AddressBookFile file(many);
+        QList<double> heard;
+        const BuildProgress listening([&heard](double done) { heard << done; });
+        {
+            RecordCursor cursor;
+            QVERIFY(cursor.open(file.path()).ok());
+        }
+        QVERIFY(heard.size() > 2);
+        QVERIFY(std::is_sorted(heard.cbegin(), heard.cend()));
+        QCOMPARE(heard.last(), 1.0);
+
+        // Tables in step are left as they are.
+        heard.clear();
+        RecordCursor cursor;
+        QVERIFY(cursor.open(file.path()).ok());
+        QCOMPARE(heard, QList<double>());
     }
 
     void deleteRemovesOnlyTheFirstMatchOfAddressAndCategory()

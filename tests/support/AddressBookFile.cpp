@@ -41,12 +41,16 @@ void exec(QSqlQuery &query)
 
 } // namespace
 
-AddressBookFile::AddressBookFile(const QList<Larkspan::Record> &entries)
+AddressBookFile::AddressBookFile(const QList<Larkspan::Record> &entries, const QStringList &schema)
 {
-    withConnection(path(), [](QSqlDatabase &db) {
-        QSqlQuery query(db);
-        query.prepare(Larkspan::Schema::createTable.toString());
-        exec(query);
+    withConnection(path(), [&schema](QSqlDatabase &db) {
+        const QStringList statements =
+            schema.isEmpty() ? QStringList{Larkspan::Schema::createTable.toString()} : schema;
+        for (const QString &statement : statements) {
+            QSqlQuery query(db);
+            query.prepare(statement);
+            exec(query);
+        }
     });
     append(entries);
 }

@@ -9,13 +9,15 @@
 
 // A fresh address book for one test case: a temporary directory that holds
 // "Tessmoor.mdb" with the given entries, written and read back through a
-// connection of its own, never through the program's store. While one
-// exists it can be made the current directory, where the main window looks
-// for its file.
+// connection of its own, never through the program's store. The file is
+// made by `schema`'s statements (the program's own table when none are
+// given); a null text goes in as NULL. While one exists it can be made the
+// current directory, where the main window looks for its file.
 class AddressBookFile
 {
 public:
-    explicit AddressBookFile(const QList<Larkspan::Record> &entries = {});
+    explicit AddressBookFile(const QList<Larkspan::Record> &entries = {},
+                             const QStringList &schema = {});
     ~AddressBookFile();
 
     QString directory() const { return m_dir.path(); }

@@ -22,10 +22,10 @@ Outcome<void> fill(QSqlDatabase &db, const QList<Record> &records,
 {
     QSqlQuery query(db);
     // The file is private until it is complete: no journal is needed, and
-    // it is synced as a whole at the end.
+    // it is synced as a whole at the end. Its index comes with the companion
+    // tables at its first open, built after the filling in one sort.
     for (const QString &statement :
-         {u"PRAGMA journal_mode=OFF"_s, u"PRAGMA synchronous=OFF"_s, Schema::createTable.toString(),
-          Schema::createTypeIndex.toString(), Schema::createAddressIndex.toString()}) {
+         {u"PRAGMA journal_mode=OFF"_s, u"PRAGMA synchronous=OFF"_s, Schema::createTable.toString()}) {
         if (!query.exec(statement))
             return Failure{Sql::engineMessage(query)};
     }

@@ -1,0 +1,344 @@
+#include "store/CompanionTables.h"
+
+#include "store/Schema.h"
+
+#include <QByteArray>
+#include <QScopeGuard>
+#include <QSet>
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <deque>
+#include <memory>
+#include <numeric>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+using namespace Qt::StringLiterals;
+
+namespace Larkspan {
+
+namespace {
+
+using namespace Schema;
+
+// Counts cost a walk over each table's pages but no decoding of its rows;
+// the first and the last record, looked up, catch renumbered records.
+constexpr auto countsInStep = join(
+    u"WITH counts AS (SELECT",
+    u" (SELECT COUNT(*) FROM ", table, u") AS records,",
+    u" (SELECT COUNT(*) FROM ", addressTable, u") AS addresses,",
+    u" (SELECT IFNULL(SUM(", entriesColumn, u"), 0) FROM ", categoryTable, u") AS entries,",
+    u" (SELECT IFNULL(MIN(", entriesColumn, u"), 1) FROM ", categoryTable, u") AS fewest),",
+    u" ends AS (",
+    u"SELECT * FROM (SELECT rowid AS row, ", typeText, u" AS type, ", addressText,
+    u" AS address, 1 AS isFirst FROM ", table, u" ORDER BY rowid LIMIT 1)",
+    u" UNION ALL SELECT * FROM (SELECT rowid, ", typeText, u", ", addressText, u", 0 FROM ",
+    table, u" ORDER BY rowid DESC LIMIT 1))",
+    u" SELECT records = addresses AND records = entries AND fewest > 0",
+    u" AND NOT EXISTS (SELECT 1 FROM ends WHERE NOT EXISTS (SELECT 1 FROM ", addressTable, u" AS a",
+    u" WHERE a.", typeColumn, u" = ends.type AND a.", rowColumn, u" = ends.row",
+    u" AND a.", addressColumn, u" = ends.address))",
+    u" AND NOT EXISTS (SELECT 1 FROM ends WHERE isFirst AND NOT EXISTS (SELECT 1 FROM ",
+    categoryTable, u" AS c WHERE c.", typeColumn, u" = ends.type AND c.", firstRowColumn,
+    u" = ends.row))",
+    u" FROM counts");
+constexpr auto schemaTexts = u"SELECT sql FROM sqlite_master WHERE sql IS NOT NULL";
+constexpr auto addressIndexKey = join(
+    u"SELECT x.name, x.coll, l.partial FROM pragma_index_list('", table, u"') AS l,",
+    u" pragma_index_xinfo(l.name) AS x WHERE l.name = '", addressIndex, u"' AND x.seqno = 0");
+constexpr auto dropAddressIndex = join(u"DROP INDEX IF EXISTS ", addressIndex);
+constexpr auto dropTypeIndex = join(u"DROP INDEX IF EXISTS ", typeIndex);
+constexpr auto dropInsertTrigger = join(u"DROP TRIGGER IF EXISTS ", insertTrigger);
+constexpr auto dropDeleteTrigger = join(u"DROP TRIGGER IF EXISTS ", deleteTrigger);
+constexpr auto dropUpdateTrigger = join(u"DROP TRIGGER IF EXISTS ", updateTrigger);
+constexpr auto dropCategoryTable = join(u"DROP TABLE IF EXISTS ", categoryTable);
+constexpr auto dropAddressTable = join(u"DROP TABLE IF EXISTS ", addressTable);
+constexpr auto rowRange = join(
+    u"SELECT (SELECT MIN(rowid) FROM ", table, u"), (SELECT MAX(rowid) FROM ", table, u")");
+constexpr auto readInOrder = join(
+    u"SELECT rowid, ", typeText, u", ", addressText, u" FROM ", table, u" ORDER BY rowid");
+
+// Rows go into the address table this many to a statement.
+constexpr int rowsPerInsert = 64;
+
+// How the build's steps share the way from 0 to 1.
+constexpr double readShare = 0.35;
+constexpr double insertShare = 0.45;
+
+// One prepared statement, finalized when it goes.
+class Statement
+{
+public:
+    Statement(sqlite3 *db, QStringView sql) : m_db(db)
+    {
+        if (sqlite3_prepare16_v3(db, sql.utf16(), int(sql.size() * sizeof(char16_t)), 0,
+                                 &m_statement, nullptr)
+            != SQLITE_OK) {
+            sqlite3_finalize(m_statement);
+            m_statement = nullptr;
+        }
+    }
+    ~Statement() { sqlite3_finalize(m_statement); }
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    bool prepared() const { return m_statement; }
+    sqlite3_stmt *handle() const { return m_statement; }
+    Failure failure() const { return Failure{QString::fromUtf8(sqlite3_errmsg(m_db))}; }
+
+    // SQLITE_ROW, SQLITE_DONE or an error.
+    int step() { return sqlite3_step(m_statement); }
+    void reset() { sqlite3_reset(m_statement); }
+
+    void bind(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
+    void bind(int index, std::string_view text)
+    {
+        sqlite3_bind_text(m_statement, index, text.data(), int(text.size()), SQLITE_STATIC);
+    }
+    std::string_view text(int column) const
+    {
+        const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        return {chars ? chars : "", size_t(sqlite3_column_bytes(m_statement, column))};
+    }
+    QString qtext(int column) const
+    {
+        const std::string_view chars = text(column);
+        return QString::fromUtf8(chars.data(), qsizetype(chars.size()));
+    }
+
+private:
+    sqlite3 *m_db;
+    sqlite3_stmt *m_statement = nullptr;
+};
+
+} // namespace
+
+Outcome<void> CompanionTables::exec(QStringView sql)
+{
+    Statement statement(m_db, sql);
+    if (!statement.prepared())
+        return statement.failure();
+    int rc = SQLITE_ROW;
+    while ((rc = statement.step()) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        return statement.failure();
+    return {};
+}
+
+Outcome<bool> CompanionTables::inStep()
+{
+    // Every table, index and trigger exactly as this program writes them:
+    // a trigger dropped, or written otherwise, may have let writes by.
+    Statement texts(m_db, QStringView(schemaTexts));
+    if (!texts.prepared())
+        return texts.failure();
+    QSet<QString> present;
+    int rc = SQLITE_ROW;
+    while ((rc = texts.step()) == SQLITE_ROW)
+        present << texts.qtext(0);
+    if (rc != SQLITE_DONE)
+        return texts.failure();
+    for (QStringView ours : {createCategoryTable.view(), createCategoryOrderIndex.view(),
+                             createAddressTable.view(), createInsertTrigger.view(),
+                             createDeleteTrigger.view(), createUpdateTrigger.view()}) {
+        if (!present.contains(ours.toString()))
+            return false;
+    }
+
+    Statement counts(m_db, countsInStep.view());
+    if (!counts.prepared())
+        return counts.failure();
+    if (counts.step() != SQLITE_ROW)
+        return counts.failure();
+    return sqlite3_column_int(counts.handle(), 0) != 0;
+}
+
+Outcome<bool> CompanionTables::addressIndexIsExact()
+{
+    Statement key(m_db, addressIndexKey.view());
+    if (!key.prepared())
+        return key.failure();
+    const int rc = key.step();
+    if (rc == SQLITE_DONE)
+        return false;
+    if (rc != SQLITE_ROW)
+        return key.failure();
+    return key.qtext(0) == QStringView(addressColumn)
+           && key.qtext(1).compare(u"BINARY"_s, Qt::CaseInsensitive) == 0
+           && sqlite3_column_int(key.handle(), 2) == 0;
+}
+
+Outcome<void> CompanionTables::prepare(const Progress &progress)
+{
+    auto ready = [this]() -> Outcome<bool> {
+        const Outcome<bool> index = addressIndexIsExact();
+        if (!index.ok() || !index.value())
+            return index;
+        return inStep();
+    };
+    if (const Outcome<bool> fine = ready(); !fine.ok() || fine.value())
+        return fine.ok() ? Outcome<void>() : fine.failure();
+
+    if (Outcome<void> begun = exec(u"BEGIN IMMEDIATE"); !begun.ok())
+        return begun;
+    auto rollback = qScopeGuard([this] { sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr); });
+    // Another Larkspan may have done the work while this one waited for the file.
+    const Outcome<bool> exact = addressIndexIsExact();
+    if (!exact.ok())
+        return exact.failure();
+    const Outcome<bool> inStepNow = inStep();
+    if (!inStepNow.ok())
+        return inStepNow.failure();
+    if (!inStepNow.value()) {
+        if (Outcome<void> built = build(progress); !built.ok())
+            return built;
+    }
+    if (!exact.value()) {
+        for (QStringView sql : {dropAddressIndex.view(), createAddressIndex.view()}) {
+            if (Outcome<void> done = exec(sql); !done.ok())
+                return done;
+        }
+    }
+    if (Outcome<void> committed = exec(u"COMMIT"); !committed.ok())
+        return committed;
+    rollback.dismiss();
+    if (progress)
+        progress(1);
+    return {};
+}
+
+Outcome<void> CompanionTables::build(const Progress &progress)
+{
+    for (QStringView sql : {dropInsertTrigger.view(), dropDeleteTrigger.view(),
+                            dropUpdateTrigger.view(), dropCategoryTable.view(),
+                            dropAddressTable.view(), dropTypeIndex.view(),
+                            createCategoryTable.view(), createAddressTable.view()}) {
+        if (Outcome<void> done = exec(sql); !done.ok())
+            return done;
+    }
+    if (Outcome<void> filled = fill(progress); !filled.ok())
+        return filled;
+    // The index is built after the filling, in one sort.
+    for (QStringView sql : {createCategoryOrderIndex.view(), createInsertTrigger.view(),
+                            createDeleteTrigger.view(), createUpdateTrigger.view()}) {
+        if (Outcome<void> done = exec(sql); !done.ok())
+            return done;
+    }
+    return {};
+}
+
+Outcome<void> CompanionTables::fill(const Progress &progress)
+{
+    // One pass over the table in record order gathers each category's
+    // entries; they then go into the address table in its own key order.
+    // That is several times faster than inserting them in record order, or
+    // than letting SQLite sort a million rows by category, and it can say
+    // how far it has come all the way.
+    Statement range(m_db, rowRange.view());
+    if (!range.prepared() || range.step() != SQLITE_ROW)
+        return range.failure();
+    const qint64 firstRow = sqlite3_column_int64(range.handle(), 0);
+    const double rowSpan = std::max<double>(1, double(sqlite3_column_int64(range.handle(), 1) - firstRow));
+
+    Statement read(m_db, readInOrder.view());
+    if (!read.prepared())
+        return read.failure();
+    std::deque<QByteArray> types; // each category once, in order of first appearance
+    std::unordered_map<std::string_view, quint32> typeIndex;
+    std::vector<qint64> rows;
+    std::vector<quint32> typeOf;
+    std::vector<qsizetype> addressEnd;
+    QByteArray addresses;
+    int rc = SQLITE_ROW;
+    while ((rc = read.step()) == SQLITE_ROW) {
+        const std::string_view type = read.text(1);
+        auto found = typeIndex.find(type);
+        if (found == typeIndex.end()) {
+            types.emplace_back(type.data(), qsizetype(type.size()));
+            const std::string_view stored(types.back().constData(), type.size());
+            found = typeIndex.emplace(stored, quint32(types.size() - 1)).first;
+        }
+        rows.push_back(sqlite3_column_int64(read.handle(), 0));
+        typeOf.push_back(found->second);
+        const std::string_view address = read.text(2);
+        addresses.append(address.data(), qsizetype(address.size()));
+        addressEnd.push_back(addresses.size());
+        if (progress && rows.size() % 16384 == 0)
+            progress(readShare * double(rows.back() - firstRow) / rowSpan);
+    }
+    if (rc != SQLITE_DONE)
+        return read.failure();
+
+    // The categories in key order (bytewise, as SQLite compares exactly),
+    // then each one's entries in record order: a counting sort.
+    std::vector<quint32> byKey(types.size());
+    std::iota(byKey.begin(), byKey.end(), 0);
+    std::sort(byKey.begin(), byKey.end(), [&types](quint32 a, quint32 b) { return types[a] < types[b]; });
+    std::vector<size_t> entries(types.size(), 0);
+    for (const quint32 type : typeOf)
+        ++entries[type];
+    std::vector<size_t> start(types.size());
+    size_t at = 0;
+    for (const quint32 type : byKey) {
+        start[type] = at;
+        at += entries[type];
+    }
+    std::vector<size_t> order(rows.size());
+    {
+        std::vector<size_t> next = start;
+        for (size_t i = 0; i < rows.size(); ++i)
+            order[next[typeOf[i]]++] = i;
+    }
+
+    auto insertStatement = [this](int count) {
+        QString sql = insertAddress.toString();
+        for (int i = 1; i < count; ++i)
+            sql += u", (?, ?, ?)"_s;
+        return std::make_unique<Statement>(m_db, sql);
+    };
+    std::unique_ptr<Statement> insert = insertStatement(rowsPerInsert);
+    for (size_t done = 0; done < order.size();) {
+        const int batch = int(std::min<size_t>(rowsPerInsert, order.size() - done));
+        if (batch < rowsPerInsert)
+            insert = insertStatement(batch);
+        if (!insert->prepared())
+            return insert->failure();
+        for (int i = 0; i < batch; ++i) {
+            const size_t row = order[done + size_t(i)];
+            const qsizetype from = row == 0 ? 0 : addressEnd[row - 1];
+            const QByteArray &type = types[typeOf[row]];
+            insert->bind(3 * i + 1, std::string_view(type.constData(), size_t(type.size())));
+            insert->bind(3 * i + 2, rows[row]);
+            insert->bind(3 * i + 3, std::string_view(addresses.constData() + from,
+                                                     size_t(addressEnd[row] - from)));
+        }
+        if (insert->step() != SQLITE_DONE)
+            return insert->failure();
+        insert->reset();
+        done += size_t(batch);
+        if (progress && done % (rowsPerInsert * 256) == 0)
+            progress(readShare + insertShare * double(done) / double(order.size()));
+    }
+
+    Statement category(m_db, insertCategory.view());
+    if (!category.prepared())
+        return category.failure();
+    for (const quint32 type : byKey) {
+        const QByteArray &name = types[type];
+        category.bind(1, std::string_view(name.constData(), size_t(name.size())));
+        category.bind(2, rows[order[start[type]]]);
+        category.bind(3, qint64(entries[type]));
+        if (category.step() != SQLITE_DONE)
+            return category.failure();
+        category.reset();
+    }
+    if (progress)
+        progress(readShare + insertShare);
+    return {};
+}
+
+} // namespace Larkspan

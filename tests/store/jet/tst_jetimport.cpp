@@ -13,6 +13,7 @@
 #include <functional>
 
 #include <grp.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -138,7 +139,9 @@ private Q_SLOTS:
                               << informaitonRows(false);
         QTest::newRow("emoji, .jet taken")
             << u"Tessmoor_jet4_emoji.mdb"_s << reader
-            << QStringList{bookName + u".jet"_s, bookName + u".jet.1"_s} << emojiRows();
+            << QStringList{bookName + u".jet"_s, bookName + u".jet.1"_s}
+            << QList<Record>{{u"Fun 😀"_s, u"https://example.org/🎉"_s, u"party 🎉 and a smile 😀 end"_s},
+                             {u"Plain"_s, u"plain@example.org"_s, u"no emoji here"_s}};
         // Jet finds columns without regard to case and in any order; other
         // columns are not part of the address book.
         QTest::newRow("columns by name")
@@ -199,17 +202,25 @@ private Q_SLOTS:
         row("jet 4 without an address table", copying(u"emptyJet4.mdb"_s), u"no address table"_s);
         row("jet 3 without an address table", copying(u"delTestV1997.mdb"_s),
             u"no address table"_s);
+        const QString neither = u"neither a Larkspan address book nor an Access database"_s;
         row("jet header and garbage", writing((memo.left(0x15) + garbage).left(16 * 4096)),
             u"damaged"_s);
         // The reader's own account reaches the message.
         row("cut in half", writing(memo.left(memo.size() / 2)),
             u"whole number of 4096-byte pages"_s);
-        row("truncated header", writing(memo.left(12)), u"damaged"_s);
+        row("truncated header", writing(memo.left(12)), neither);
+        row("jet, unknown version", writing(memo.left(0x14) + '\2' + memo.mid(0x15)), neither);
+        row("sqlite header without its NUL", writing("SQLite format 3"_ba + garbage), neither);
+        row("all zeros, which libmdb takes for Jet 3", writing(QByteArray(8192, '\0')), neither);
         row("ace header", writing("\0\1\0\0Standard ACE DB\0\3"_ba + memo.mid(0x15)), u"ACE"_s);
         row("missing", [](const QString &) { return true; }, u"does not exist"_s);
         row("folder named like the file",
             [](const QString &dir) { return QDir(dir).mkpath(bookName + u"/inside"_s); },
             u"not a file"_s);
+        // Opening a pipe to read its first bytes would wait for a writer forever.
+        row("pipe named like the file", [](const QString &dir) {
+            return ::mkfifo(QFile::encodeName(dir + u'/' + bookName).constData(), 0600) == 0;
+        }, u"not a file"_s);
 
         row("reader hangs", copying(memoFile), u"stopped after"_s,
             fakeReader(m_tools, "exec sleep 60"), 300);

@@ -54,9 +54,8 @@ private Q_SLOTS:
         QTest::newRow("1024 bytes without NUL")
             << sz << text1023 + 'b' << prior << 1 << QString::fromLatin1(text1023 + 'b');
         QTest::newRow("1025 bytes: unreadable") << sz << QByteArray(1024, 'a') + '\0' << prior << 0 << QString();
-        QTest::newRow("32-bit, top byte zero") << dw << QByteArray("\x1A\0\0\0", 4) << QString() << 1 << u"&h00001A"_s;
-        QTest::newRow("32-bit after text already held")
-            << dw << QByteArray("\x0D\x0C\x0B\x0A", 4) << u"AB"_s << 1 << u"&hAB0A0B0C0D"_s;
+        // Most significant byte first, two digits each, after what was held.
+        QTest::newRow("32-bit") << dw << QByteArray("\x0D\x0C\x00\x0A", 4) << u"AB"_s << 1 << u"&hAB0A000C0D"_s;
         QTest::newRow("binary: read, value kept") << Registry::typeBinary << QByteArray("\1\2", 2) << prior << 1 << prior;
         QTest::newRow("no data: a failure") << sz << QByteArray("") << prior << -1 << prior;
         QTest::newRow("no such value") << sz << QByteArray() << prior << 0 << QString();

@@ -1,6 +1,5 @@
 #include "platform/DesktopShell.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,19 +8,8 @@
 using namespace Qt::StringLiterals;
 using Larkspan::DesktopShell;
 
-// Receives what QDesktopServices would hand to the desktop.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl &url) { urls.append(url); }
-};
-
 // What reaches the real opener, hostile addresses included, is checked under
-// Xvfb (OpenerXvfbTest); here: the scheme test, the shell call's result and
-// the program start.
+// Xvfb (OpenerXvfbTest); here: the scheme test and the program start.
 class DesktopShellTest : public QObject
 {
     Q_OBJECT
@@ -48,36 +36,6 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(bool, scheme);
         QCOMPARE(DesktopShell::hasScheme(file), scheme);
-    }
-
-    // Owner, operation, parameters, directory and show command change nothing.
-    void shellExecuteHandsOverOneUrl_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("argument"); // empty: nothing handed over
-        QTest::addColumn<qintptr>("result");
-        QTest::newRow("mail") << u"mailto:a@example.org"_s << QByteArray("mailto:a@example.org") << qintptr(42);
-        QTest::newRow("leading dash: nothing") << u"-x"_s << QByteArray() << qintptr(2);
-        QTest::newRow("no handler for scheme") << u"foo:bar"_s << QByteArray() << qintptr(2);
-    }
-
-    void shellExecuteHandsOverOneUrl()
-    {
-        QFETCH(QString, file);
-        QFETCH(QByteArray, argument);
-        QFETCH(qintptr, result);
-        // The catcher stands in for the desktop's handlers of these schemes;
-        // any other scheme reaches the platform, which opens nothing here.
-        UrlCatcher catcher;
-        QDesktopServices::setUrlHandler(u"mailto"_s, &catcher, "open");
-        QDesktopServices::setUrlHandler(u"http"_s, &catcher, "open");
-        const qintptr got = DesktopShell::shellExecute(7, u"print"_s, file, u"--evil"_s, u"C:\\"_s, 3);
-        QDesktopServices::unsetUrlHandler(u"mailto"_s);
-        QDesktopServices::unsetUrlHandler(u"http"_s);
-        QCOMPARE(got, result);
-        QCOMPARE(catcher.urls.size(), argument.isEmpty() ? 0 : 1);
-        if (!argument.isEmpty())
-            QCOMPARE(catcher.urls.first().toEncoded(), argument);
     }
 
     void startProgram_data()

@@ -11,7 +11,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QListWidget>
 #include <QTest>
 
 using namespace Larkspan;
@@ -43,9 +42,7 @@ private Q_SLOTS:
     {
         QTRY_VERIFY_WITH_TIMEOUT(FormInstance<Form1>::exists(), 3000);
         QVERIFY(!FormInstance<frmSplash1>::exists());
-        Form1 *form = FormInstance<Form1>::existing();
-        QTRY_COMPARE(QApplication::activeWindow(), form);
-        QCOMPARE(form->lstType->count(), 1);
+        QTRY_COMPARE(QApplication::activeWindow(), FormInstance<Form1>::existing());
     }
 
     // Key 0 stands for a mouse click.

@@ -1,6 +1,5 @@
 #include "platform/DesktopShell.h"
 
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -8,148 +7,84 @@
 
 using namespace Qt::StringLiterals;
 using Larkspan::DesktopShell;
-using Larkspan::Outcome;
-
-// Receives what QDesktopServices would hand to the desktop.
-class UrlCatcher : public QObject
-{
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl &url) { urls.append(url); }
-};
 
 // What reaches the real opener, hostile addresses included, is checked under
-// Xvfb (OpenerXvfbTest); here: the scheme test, the shell call's result and
-// the program start.
+// Xvfb (OpenerXvfbTest); here: the scheme test and the program start.
 class DesktopShellTest : public QObject
 {
     Q_OBJECT
 
 private Q_SLOTS:
-    void hasScheme_data();
-    void hasScheme();
-    void shellExecuteHandsOverOneUrl_data();
-    void shellExecuteHandsOverOneUrl();
-    void startProgram_data();
-    void startProgram();
-};
-
-void DesktopShellTest::hasScheme_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<bool>("scheme");
-
-    QTest::newRow("mailto") << u"mailto:"_s << true;
-    QTest::newRow("upper case") << u"HTTP://example.org"_s << true;
-    QTest::newRow("plus, dash, dot and digit") << u"svn+ssh-2.x://host/x"_s << true;
-    QTest::newRow("number after plain scheme") << u"tel:0123456"_s << true;
-    QTest::newRow("dotted scheme, no port") << u"a.b:c"_s << true;
-    QTest::newRow("no colon") << u"www.example.org"_s << false;
-    QTest::newRow("drive letter") << u"C:\\x"_s << false;
-    QTest::newRow("nothing before colon") << u":x"_s << false;
-    QTest::newRow("leading dash") << u"-x:y"_s << false;
-    QTest::newRow("non-ASCII letter") << u"j\u00f6rg:x"_s << false;
-    QTest::newRow("host and port") << u"www.x.org:8080/a"_s << false;
-    QTest::newRow("localhost and port") << u"localhost:8080"_s << false;
-}
-
-void DesktopShellTest::hasScheme()
-{
-    QFETCH(QString, file);
-    QFETCH(bool, scheme);
-    QCOMPARE(DesktopShell::hasScheme(file), scheme);
-}
-
-void DesktopShellTest::shellExecuteHandsOverOneUrl_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QByteArray>("argument");
-    QTest::addColumn<qintptr>("result");
-
-    QTest::newRow("mail") << u"mailto:a@example.org"_s << QByteArray("mailto:a@example.org") << qintptr(42);
-    QTest::newRow("leading dash: nothing") << u"-x"_s << QByteArray() << qintptr(2);
-    QTest::newRow("no handler for scheme") << u"foo:bar"_s << QByteArray() << qintptr(2);
-}
-
-// Owner, operation, parameters, directory and show command change nothing.
-void DesktopShellTest::shellExecuteHandsOverOneUrl()
-{
-    QFETCH(QString, file);
-    QFETCH(QByteArray, argument);
-    QFETCH(qintptr, result);
-
-    // The catcher stands in for the desktop's handlers of these schemes;
-    // any other scheme reaches the platform, which opens nothing here.
-    UrlCatcher catcher;
-    QDesktopServices::setUrlHandler(u"mailto"_s, &catcher, "open");
-    QDesktopServices::setUrlHandler(u"http"_s, &catcher, "open");
-    const qintptr got = DesktopShell::shellExecute(7, u"print"_s, file, u"--evil"_s, u"C:\\"_s, 3);
-    QDesktopServices::unsetUrlHandler(u"mailto"_s);
-    QDesktopServices::unsetUrlHandler(u"http"_s);
-
-    QCOMPARE(got, result);
-    QCOMPARE(catcher.urls.size(), argument.isEmpty() ? 0 : 1);
-    if (!argument.isEmpty())
-        QCOMPARE(catcher.urls.first().toEncoded(), argument);
-}
-
-void DesktopShellTest::startProgram_data()
-{
-    QTest::addColumn<QString>("name");      // script made in a temporary folder; "plain" is not executable
-    QTest::addColumn<QString>("path");      // %1 stands for the folder
-    QTest::addColumn<bool>("starts");
-
-    QTest::newRow("absolute") << u"tool"_s << u"%1/tool"_s << true;
-    QTest::newRow("hostile file name") << u"a b $(pwn);'q'`x`"_s << u"%1/a b $(pwn);'q'`x`"_s << true;
-    QTest::newRow("relative name is not looked up") << u"tool"_s << u"tool"_s << false;
-    QTest::newRow("NUL cuts nothing short") << u"tool"_s << u"%1/tool\u0000.txt"_s << false;
-    QTest::newRow("not executable") << u"plain"_s << u"%1/plain"_s << false;
-}
-
-void DesktopShellTest::startProgram()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, path);
-    QFETCH(bool, starts);
-
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    // The tool writes how many arguments it was given. Had a shell read the
-    // hostile name, it would have run something else, and no marker appears.
-    const QString marker = dir.filePath(u"ran"_s);
-    QFile tool(dir.filePath(name));
-    QVERIFY(tool.open(QIODevice::WriteOnly));
-    tool.write("#!/bin/sh\necho $# > '" + QFile::encodeName(marker) + "'\n");
-    tool.close();
-    if (name != u"plain"_s)
-        QVERIFY(tool.setPermissions(tool.permissions() | QFileDevice::ExeOwner));
-
-    // The folder is the working directory and first on PATH: a program
-    // that went looking for a relative name would find the tool.
-    const QString savedDir = QDir::currentPath();
-    const QByteArray savedPath = qgetenv("PATH");
-    QDir::setCurrent(dir.path());
-    qputenv("PATH", QFile::encodeName(dir.path()) + ':' + savedPath);
-    const Outcome<qint64> pid =
-        DesktopShell::startProgram(path.contains(u"%1"_s) ? path.arg(dir.path()) : path, 3);
-    QDir::setCurrent(savedDir);
-    qputenv("PATH", savedPath);
-
-    QCOMPARE(pid.ok(), starts);
-    const auto ran = [&marker] {
-        QFile file(marker);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    };
-    if (starts) {
-        QVERIFY(pid.value() > 0);
-        QTRY_COMPARE_WITH_TIMEOUT(ran(), QByteArray("0\n"), 5000); // started with no arguments
-    } else {
-        QTest::qWait(100);
-        QCOMPARE(ran(), QByteArray());
+    void hasScheme_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("scheme");
+        QTest::newRow("upper case") << u"HTTP://example.org"_s << true;
+        QTest::newRow("plus, dash, dot and digit") << u"svn+ssh-2.x://host/x"_s << true;
+        QTest::newRow("dotted scheme, no port") << u"a.b:c"_s << true;
+        QTest::newRow("no colon") << u"www.example.org"_s << false;
+        QTest::newRow("drive letter") << u"C:\\x"_s << false;
+        QTest::newRow("nothing before colon") << u":x"_s << false;
+        QTest::newRow("leading dash") << u"-x:y"_s << false;
+        QTest::newRow("non-ASCII letter") << u"j\u00f6rg:x"_s << false;
+        QTest::newRow("host and port") << u"www.x.org:8080/a"_s << false;
+        QTest::newRow("localhost and port") << u"LocalHost:8080"_s << false;
     }
-}
+
+    void hasScheme()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, scheme);
+        QCOMPARE(DesktopShell::hasScheme(file), scheme);
+    }
+
+    void startProgram_data()
+    {
+        QTest::addColumn<QString>("name"); // script made in a temporary folder; "plain" is not executable
+        QTest::addColumn<QString>("path"); // %1 stands for the folder
+        QTest::addColumn<bool>("starts");
+        QTest::newRow("hostile file name") << u"a b $(pwn);'q'`x`"_s << u"%1/a b $(pwn);'q'`x`"_s << true;
+        QTest::newRow("relative name is not looked up") << u"tool"_s << u"tool"_s << false;
+        QTest::newRow("NUL cuts nothing short") << u"tool"_s << u"%1/tool\u0000.txt"_s << false;
+        QTest::newRow("not executable") << u"plain"_s << u"%1/plain"_s << false;
+    }
+
+    void startProgram()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, path);
+        QFETCH(bool, starts);
+        QTemporaryDir dir;
+        // The tool writes how many arguments it was given. Had a shell read the
+        // hostile name, it would have run something else, and no marker appears.
+        const QString marker = dir.filePath(u"ran"_s);
+        QFile tool(dir.filePath(name));
+        QVERIFY(tool.open(QIODevice::WriteOnly));
+        tool.write("#!/bin/sh\necho $# > '" + QFile::encodeName(marker) + "'\n");
+        tool.close();
+        if (name != u"plain"_s)
+            QVERIFY(tool.setPermissions(tool.permissions() | QFileDevice::ExeOwner));
+
+        // The folder is the working directory and first on PATH: a program
+        // that went looking for a relative name would find the tool.
+        const QString savedDir = QDir::currentPath();
+        const QByteArray savedPath = qgetenv("PATH");
+        QDir::setCurrent(dir.path());
+        qputenv("PATH", QFile::encodeName(dir.path()) + ':' + savedPath);
+        const auto pid = DesktopShell::startProgram(path.contains(u"%1"_s) ? path.arg(dir.path()) : path, 3);
+        QDir::setCurrent(savedDir);
+        qputenv("PATH", savedPath);
+
+        QCOMPARE(pid.ok(), starts);
+        if (starts) {
+            const auto ran = [&marker] {
+                QFile file(marker);
+                return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+            };
+            QTRY_COMPARE_WITH_TIMEOUT(ran(), QByteArray("0\n"), 5000); // started with no arguments
+        }
+    }
+};
 
 QTEST_MAIN(DesktopShellTest)
 #include "DesktopShellTest.moc"

@@ -29,9 +29,6 @@ void ModalCloser::poll()
     QWidget *modal = QApplication::activeModalWidget();
     if (auto *box = qobject_cast<QMessageBox *>(modal); box && box->isVisible()) {
         m_texts << box->text();
-        m_titles << box->windowTitle();
-        m_lastPlainOk = box->buttons().size() == 1 && box->icon() == QMessageBox::NoIcon
-                        && box->standardButton(box->buttons().first()) == QMessageBox::Ok;
         box->buttons().first()->click();
         return;
     }

@@ -19,9 +19,6 @@ public:
     void disarm();
 
     QStringList texts() const { return m_texts; }
-    QStringList titles() const { return m_titles; }
-    // Whether the last box had exactly one button and no icon.
-    bool lastWasPlainOk() const { return m_lastPlainOk; }
 
 private:
     void poll();
@@ -30,6 +27,4 @@ private:
     int m_deadlineMs;
     qint64 m_armedAt = 0;
     QStringList m_texts;
-    QStringList m_titles;
-    bool m_lastPlainOk = false;
 };

@@ -39,7 +39,6 @@ Outcome<qintptr> RecordingPlatform::shellExecute(qintptr owner,
                                                             describe(parameters),
                                                             describe(directory),
                                                             QString::number(showCommand)));
-    shellCalls.append({owner, operation, file, parameters, directory, showCommand});
     if (shellFailure)
         return Failure{*shellFailure};
     return shellResult;
@@ -48,7 +47,6 @@ Outcome<qintptr> RecordingPlatform::shellExecute(qintptr owner,
 Outcome<qint64> RecordingPlatform::startProgram(const QString &path, int windowStyle)
 {
     calls.append(u"startProgram(%1, %2)"_s.arg(describe(path), QString::number(windowStyle)));
-    startCalls.append({path, windowStyle});
     if (path.isEmpty() || unstartablePaths.contains(path))
         return Failure{u"cannot start %1"_s.arg(path)};
     return m_nextTaskId++;
@@ -87,7 +85,6 @@ long RecordingPlatform::regCloseKey(quint32 key)
 Outcome<QString> RecordingPlatform::fileName(const QString &path)
 {
     calls.append(u"fileName(%1)"_s.arg(describe(path)));
-    fileNameQueries.append(path);
     const auto it = files.constFind(path);
     if (it == files.constEnd())
         return QString();

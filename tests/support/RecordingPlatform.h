@@ -38,22 +38,6 @@ namespace Larkspan::Testing {
 class RecordingPlatform : public Platform
 {
 public:
-    struct ShellCall
-    {
-        qintptr owner = 0;
-        std::optional<QString> operation;
-        QString file;
-        std::optional<QString> parameters;
-        QString directory;
-        int showCommand = 0;
-        bool operator==(const ShellCall &) const = default;
-    };
-    struct StartCall
-    {
-        QString path;
-        int windowStyle = 0;
-        bool operator==(const StartCall &) const = default;
-    };
     struct Unhandled
     {
         QString description;
@@ -66,9 +50,6 @@ public:
 
     // What was asked of the platform.
     QStringList calls;
-    QList<ShellCall> shellCalls;
-    QList<StartCall> startCalls;
-    QStringList fileNameQueries;
     QStringList messages;
     QStringList unhandledFailures;
     QList<quint32> closedKeys; // every handle passed to regCloseKey, 0 included

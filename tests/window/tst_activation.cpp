@@ -15,8 +15,6 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include <functional>
-
 using namespace Larkspan;
 using namespace Qt::StringLiterals;
 
@@ -25,56 +23,13 @@ namespace {
 class ProbeForm : public QWidget, public ActivationHandler
 {
 public:
-    explicit ProbeForm(const QString &name)
-    {
-        setObjectName(name);
-        setWindowTitle(name);
-        resize(200, 100);
-        edit = new QLineEdit(u"design"_s, this);
-    }
-    void Form_Activate() override
-    {
-        ++activations;
-        if (onActivate)
-            onActivate();
-    }
+    ProbeForm() { edit = new QLineEdit(this); }
+    void Form_Activate() override { ++activations; }
     int activations = 0;
     QLineEdit *edit = nullptr;
-    std::function<void()> onActivate;
 };
-
-class FormA : public ProbeForm
-{
-public:
-    FormA() : ProbeForm(u"FormA"_s) {}
-};
-
-class FormB : public ProbeForm
-{
-public:
-    FormB() : ProbeForm(u"FormB"_s) {}
-};
-
-WindowServices &services()
-{
-    return WindowServices::instance();
-}
-
-bool becameActive(QWidget *window)
-{
-    return QTest::qWaitFor([window] { return QApplication::activeWindow() == window; }, 2000);
-}
-
-// Shows each form in turn, as the program does, waiting until it is active.
-bool showInTurn(std::initializer_list<QWidget *> forms)
-{
-    for (QWidget *form : forms) {
-        services().showWindow(form);
-        if (!becameActive(form))
-            return false;
-    }
-    return true;
-}
+struct FormA : ProbeForm {};
+struct FormB : ProbeForm {};
 
 } // namespace
 
@@ -83,115 +38,58 @@ class ActivationTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    // One letter a step: A and B show that form; a activates A again, as
+    // a click on it does; - goes to another program; f gives A's field the
+    // focus; m shows a message box and closes it; h hides B and shows it.
+    void handlerRuns_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("activationsOfA");
+        QTest::addColumn<int>("activationsOfB");
+        QTest::newRow("first show") << u"A"_s << 1 << 0;
+        QTest::newRow("back from another form") << u"ABa"_s << 2 << 1;
+        QTest::newRow("focus given from another form") << u"ABf"_s << 2 << 1;
+        QTest::newRow("a message box closes") << u"Am"_s << 1 << 0;
+        QTest::newRow("back from another program") << u"A-a"_s << 1 << 0;
+        QTest::newRow("hidden and shown again") << u"ABh"_s << 1 << 1;
+        QTest::newRow("shown again after another form") << u"ABaB"_s << 2 << 2;
+    }
+
+    void handlerRuns()
+    {
+        QFETCH(QString, steps);
+        QFETCH(int, activationsOfA);
+        QFETCH(int, activationsOfB);
+        Testing::RecordingPlatform platform; // offscreen, nothing stacks windows
+        WindowServices &services = WindowServices::instance();
+        FormA &a = *FormInstance<FormA>::get();
+        FormB &b = *FormInstance<FormB>::get();
+        QWidget *expectedActive = nullptr;
+        for (const QChar step : steps) {
+            ModalCloser closer;
+            switch (step.unicode()) {
+            case u'A': services.showWindow(&a); expectedActive = &a; break;
+            case u'B': services.showWindow(&b); expectedActive = &b; break;
+            case u'a': QApplication::setActiveWindow(&a); expectedActive = &a; break;
+            case u'-': QApplication::setActiveWindow(nullptr); break;
+            case u'f': services.giveFocus(a.edit); expectedActive = &a; break;
+            case u'm': closer.arm(); DesktopPlatform().messageBox(u"Something to say"_s); break;
+            case u'h': services.hideWindow(&b); services.showWindow(&b); break;
+            }
+            // Qt can lose the active window over a hide and show; the
+            // services repair it, so the form is active (and its shortcuts work).
+            if (step != u'-')
+                QTRY_COMPARE(QApplication::activeWindow(), expectedActive);
+        }
+        QCOMPARE(a.activations, activationsOfA);
+        QCOMPARE(b.activations, activationsOfB);
+    }
+
     void cleanup()
     {
-        services().reset();
+        WindowServices::instance().reset();
         QApplication::setActiveWindow(nullptr);
     }
-
-    void firstShowRunsTheHandlerOnce()
-    {
-        FormA *a = FormInstance<FormA>::get();
-        QCOMPARE(a->activations, 0);
-        QVERIFY(showInTurn({a}));
-        QTest::qWait(80);
-        QCOMPARE(a->activations, 1);
-    }
-
-    void returningFromAnotherFormRunsIt()
-    {
-        FormA *a = FormInstance<FormA>::get();
-        FormB *b = FormInstance<FormB>::get();
-        QVERIFY(showInTurn({a, b}));
-        QCOMPARE(b->activations, 1);
-        QApplication::setActiveWindow(a);
-        QVERIFY(becameActive(a));
-        QCOMPARE(a->activations, 2);
-        QCOMPARE(b->activations, 1);
-    }
-
-    void focusGivenByAnotherFormsHandlerRunsIt()
-    {
-        FormA *a = FormInstance<FormA>::get();
-        FormB *b = FormInstance<FormB>::get();
-        QVERIFY(showInTurn({a, b}));
-        services().giveFocus(a->edit);
-        QVERIFY(becameActive(a));
-        QCOMPARE(a->activations, 2);
-        QVERIFY(QTest::qWaitFor([a] { return a->edit->hasFocus(); }, 2000));
-    }
-
-    void closingAMessageBoxRunsNothing()
-    {
-        FormA *a = FormInstance<FormA>::get();
-        QVERIFY(showInTurn({a}));
-        QCOMPARE(a->activations, 1);
-
-        ModalCloser closer;
-        closer.arm();
-        DesktopPlatform desktop;
-        desktop.messageBox(u"Something to say"_s);
-        QCOMPARE(closer.texts(), QStringList{u"Something to say"_s});
-        QCOMPARE(closer.titles(), QStringList{u"Larkspan"_s});
-        QVERIFY(closer.lastWasPlainOk());
-        // The window is active again, as before the box, and ran nothing.
-        QVERIFY(becameActive(a));
-        QTest::qWait(80);
-        QCOMPARE(a->activations, 1);
-    }
-
-    void comingBackFromAnotherProgramRunsNothing()
-    {
-        FormA *a = FormInstance<FormA>::get();
-        QVERIFY(showInTurn({a}));
-        QApplication::setActiveWindow(nullptr); // the user went to another program
-        QCOMPARE(QApplication::activeWindow(), nullptr);
-        QApplication::setActiveWindow(a);       // and came back
-        QVERIFY(becameActive(a));
-        QCOMPARE(a->activations, 1);
-    }
-
-    void hidingAndShowingAgainRunsItWhenAnotherFormWasActive()
-    {
-        FormA *a = FormInstance<FormA>::get();
-        FormB *b = FormInstance<FormB>::get();
-        QVERIFY(showInTurn({a, b}));
-        services().hideWindow(b);
-        services().showWindow(b);
-        // Qt can lose the active window over a hide and show; the services
-        // repair it, so the form is active (and its shortcuts work).
-        QVERIFY(becameActive(b));
-        QCOMPARE(b->activations, 1);
-        QApplication::setActiveWindow(a);
-        QVERIFY(becameActive(a));
-        services().showWindow(b);
-        QVERIFY(becameActive(b));
-        QCOMPARE(b->activations, 2);
-    }
-
-    void unloadDestroysAndTheNextReferenceCreatesAfresh()
-    {
-        FormA *first = FormInstance<FormA>::get();
-        QCOMPARE(FormInstance<FormA>::get(), first);
-        first->edit->setText(u"typed"_s);
-        services().showWindow(first);
-        QVERIFY(becameActive(first));
-        QPointer<FormA> old(first);
-        FormInstance<FormA>::unload();
-        QVERIFY(!FormInstance<FormA>::exists());
-        QTRY_VERIFY(old.isNull());
-
-        FormA *second = FormInstance<FormA>::get();
-        QCOMPARE(second->edit->text(), u"design"_s);
-        QCOMPARE(second->activations, 0);
-        services().showWindow(second);
-        QVERIFY(becameActive(second));
-        QCOMPARE(second->activations, 1);
-    }
-
-private:
-    // Offscreen, nothing stacks windows or hands the focus around.
-    Testing::RecordingPlatform m_platform;
 };
 
 QTEST_MAIN(ActivationTest)

@@ -1,3 +1,5 @@
+// Text as Jet stores it; the shared Jet files show the common cases through
+// the reader, these the broken and the rare ones.
 #include "store/jet/reader/JetText.h"
 
 #include <QTest>
@@ -33,38 +35,19 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<int>("codePage");
         QTest::addColumn<QString>("expected");
-
-        QTest::newRow("utf-16, empty") << QByteArray() << jet4 << u""_s;
-        QTest::newRow("utf-16") << utf16le(u"Größe Ελλ 日本"_s) << jet4 << u"Größe Ελλ 日本"_s;
         QTest::newRow("utf-16, surrogate pair") << utf16le(u"a😀b"_s) << jet4 << u"a😀b"_s;
         QTest::newRow("utf-16, odd length") << utf16le(u"ab"_s).left(3) << jet4 << QString();
-        QTest::newRow("utf-16, high surrogate at the end")
-            << utf16le(u"a"_s) + "\x3d\xd8"_ba << jet4 << QString();
-        QTest::newRow("utf-16, high surrogate before a letter")
-            << "\x3d\xd8"_ba + utf16le(u"a"_s) << jet4 << QString();
+        QTest::newRow("utf-16, high surrogate at the end") << utf16le(u"a"_s) + "\x3d\xd8"_ba << jet4 << QString();
         QTest::newRow("utf-16, low surrogate alone") << "\x00\xde"_ba << jet4 << QString();
-        QTest::newRow("utf-16, FF FE after the start is just text")
-            << utf16le(u"a"_s) + "\xff\xfe"_ba << jet4 << u"a\uFEFF"_s;
-        QTest::newRow("compressed latin-1")
-            << "\xff\xfe\xe4\xe4kk\xf6si\xe4"_ba << jet4 << u"ääkkösiä"_s;
-        QTest::newRow("compressed, nothing after the marker") << "\xff\xfe"_ba << jet4 << u""_s;
         // A NUL switches to two bytes per character and back.
         QTest::newRow("compressed with a utf-16 run")
             << "\xff\xfe" "ab\x00\x1c\x04\x38\x04\x00" "cd"_ba << jet4 << u"abМиcd"_s;
-        QTest::newRow("compressed, utf-16 run cut in a character")
-            << "\xff\xfe" "a\x00\x1c"_ba << jet4 << QString();
-
-        QTest::newRow("1252 euro and quotes") << "\x80 \x93x\x94 \x9c"_ba << 1252 << u"€ “x” œ"_s;
-        QTest::newRow("1252 undefined bytes")
-            << "A\x81" "B\x8d\x8f\x90\x9d" "C"_ba << 1252 << u"A?B????C"_s;
+        QTest::newRow("compressed, utf-16 run cut in a character") << "\xff\xfe" "a\x00\x1c"_ba << jet4 << QString();
         QTest::newRow("no code page means 1252") << "\x80"_ba << 0 << u"€"_s;
-        QTest::newRow("1251 cyrillic") << "\xcc\xe8\xf0"_ba << 1251 << u"Мир"_s;
-        QTest::newRow("932 japanese") << "\x93\xfa\x96\x7b"_ba << 932 << u"日本"_s;
         QTest::newRow("932 cut inside a character") << "\x93\xfa\x96"_ba << 932 << QString();
         QTest::newRow("unknown code page") << "x"_ba << 99999 << QString();
         // Long values cross iconv's internal buffer more than once.
-        QTest::newRow("1252, long")
-            << "\xe4\x80"_ba.repeated(10'000) << 1252 << u"ä€"_s.repeated(10'000);
+        QTest::newRow("1252, long") << "\xe4\x80"_ba.repeated(10'000) << 1252 << u"ä€"_s.repeated(10'000);
     }
 
     void decodes()
@@ -73,9 +56,8 @@ private Q_SLOTS:
         QFETCH(int, codePage);
         QFETCH(QString, expected);
         const std::string_view view(bytes.constData(), size_t(bytes.size()));
-        const std::optional<std::string> decoded = codePage == jet4
-            ? JetText::fromJet4(view)
-            : JetText::fromCodePage(view, unsigned(codePage));
+        const std::optional<std::string> decoded
+            = codePage == jet4 ? JetText::fromJet4(view) : JetText::fromCodePage(view, unsigned(codePage));
         QCOMPARE(decoded.has_value(), !expected.isNull());
         if (decoded)
             QCOMPARE(QString::fromStdString(*decoded), expected);

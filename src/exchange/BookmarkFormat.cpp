@@ -135,7 +135,7 @@ void BookmarkFormat::end(QByteArray &out)
     m_inFolder = false;
 }
 
-ReadOutcome BookmarkFormat::parse(QByteArrayView content) const
+Outcome<ReadEntries> BookmarkFormat::parse(QByteArrayView content) const
 {
     return BookmarkReader(content).read();
 }

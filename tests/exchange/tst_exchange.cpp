@@ -120,11 +120,15 @@ private Q_SLOTS:
         QFETCH(int, errorLine);
 
         QVERIFY(!content.isEmpty());
-        const ReadOutcome read = ExchangeFormat::make(ExchangeFormat::ofContent(content))->read(content);
-        QCOMPARE(read.errorLine, errorLine);
+        const Outcome<ReadEntries> read =
+            ExchangeFormat::make(ExchangeFormat::ofContent(content))->read(content);
         QCOMPARE(read.ok(), errorLine == 0);
-        QCOMPARE(read.records, expected);
-        QCOMPARE(read.skipped.keys(), skipped);
+        if (!read.ok()) {
+            QVERIFY2(read.error().startsWith(u"%1: "_s.arg(errorLine)), qPrintable(read.error()));
+            return;
+        }
+        QCOMPARE(read.value().records, expected);
+        QCOMPARE(read.value().skipped.keys(), skipped);
     }
 
     void writesABookmarkFileBrowsersRead()
@@ -145,7 +149,7 @@ private Q_SLOTS:
         const QByteArray html = written.readAll();
         QCOMPARE(QString::fromUtf8(html), QString::fromUtf8(dataFile(u"exported.html"_s)));
         // Read back, it gives every entry its information whole.
-        QCOMPARE(ExchangeFormat::make(ExchangeFormat::Kind::Html)->read(html).records, (Records{
+        QCOMPARE(ExchangeFormat::make(ExchangeFormat::Kind::Html)->read(html).value().records, (Records{
             {u"News"_s, u"http://www.example.org"_s, u"Daily news\r\nwith a <second> line"_s},
             {u"News"_s, u"https://x.example/a%20b?q=%C3%A4&r=1"_s, u"\"Quoted\" & Co."_s},
             {u"Mail & more"_s, u"someone@example.org"_s, u""_s},

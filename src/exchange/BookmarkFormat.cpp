@@ -65,6 +65,8 @@ std::optional<QByteArray> BookmarkFormat::linkOf(const QString &address)
         return std::nullopt;
     if (ats > 0)
         return mailtoLink(address);
+    if (std::optional<QByteArray> plain = DesktopShell::plainWebArgument(address))
+        return plain;
     const std::optional<QUrl> url = DesktopShell::urlToOpen(address);
     if (!url)
         return std::nullopt;

@@ -193,6 +193,36 @@ private Q_SLOTS:
         QCOMPARE(from.rows(), nasty);
     }
 
+    // Categories and addresses that differ in case only are different, and
+    // a NULL is the empty text, whatever a book's columns declare.
+    void exactOnACaselessBookHoldingNulls()
+    {
+        AddressBookFile book;
+        AddressBookFile::sql(book.path(), u"DROP TABLE Informaiton"_s);
+        AddressBookFile::sql(book.path(), u"CREATE TABLE Informaiton (Type TEXT COLLATE NOCASE,"
+                                          u" address TEXT COLLATE NOCASE, About TEXT COLLATE NOCASE)"_s);
+        AddressBookFile::sql(book.path(), u"INSERT INTO Informaiton VALUES ('News', 'a@x.example', NULL),"
+                                          u" (NULL, 'www.a.example', 'one'), ('news', NULL, 'two'),"
+                                          u" ('', 'www.c.example', NULL), ('news', 'www.b.example', 'three')"_s);
+
+        QBuffer html;
+        html.open(QIODevice::WriteOnly);
+        QBuffer errors;
+        errors.open(QIODevice::WriteOnly);
+        QCOMPARE(ExchangeCommand(book.path(), html, errors).exportBook(u"html"_s, {}), 0);
+        QCOMPARE(ExchangeFormat::make(ExchangeFormat::Kind::Html)->read(html.data()).value().records, (Records{
+            {u"News"_s, u"a@x.example"_s, u""_s},
+            {u""_s, u"http://www.a.example"_s, u"one"_s},
+            {u""_s, u"http://www.c.example"_s, u""_s},
+            {u"news"_s, u"http://www.b.example"_s, u"three"_s}}));
+
+        const QString file = book.directory() + u"/import.csv"_s;
+        writeFile(file, "Type,address,About\r\nNEWS,a@x.example,\r\nNews,a@x.example,\r\n"
+                        ",www.a.example,one\r\nnews,,two\r\nnews,,TWO\r\n"_ba);
+        QCOMPARE(run(book.path(), [&](ExchangeCommand &c) { return c.importFile(file); }).output,
+                 u"2 added, 3 already present, 0 skipped\n"_s);
+    }
+
     void leavesTheBookAsItWas_data()
     {
         QTest::addColumn<QByteArray>("noise");

@@ -126,6 +126,19 @@ Outcome<bool> handOver(sqlite3 *db, OneCallStatement &rows,
     return true;
 }
 
+// Room in the cache for a book of a few million entries, for the length of
+// one whole-book operation whose reads and writes land all over the file:
+// every page is then read from the file once. Memory grows only as pages
+// are read.
+auto wholeBookCache(sqlite3 *db)
+{
+    sqlite3_exec(db, "PRAGMA cache_size=-262144", nullptr, nullptr, nullptr);
+    return qScopeGuard([db] {
+        const QByteArray usual = "PRAGMA cache_size=-" + QByteArray::number(cacheKiB);
+        sqlite3_exec(db, usual.constData(), nullptr, nullptr, nullptr);
+    });
+}
+
 } // namespace
 
 Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const Record &)> &each)
@@ -147,6 +160,8 @@ Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const 
         return {};
     }
 
+    // Each category's entries lie all over the table.
+    const auto usualCache = wholeBookCache(db);
     OneCallStatement categories(db, categoriesInOrder.view());
     OneCallStatement named(db, entriesOf.view());
     OneCallStatement none(db, entriesOfNoCategory.view());
@@ -190,6 +205,7 @@ Outcome<qsizetype> AddressTable::addMissing(const QList<Record> &records)
     // journal of each statement to undo it alone; kept on disk, that is a
     // dozen writes per entry.
     sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
+    const auto usualCache = wholeBookCache(db);
     if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         return Failure{errorOf(db)};
     auto rollback = qScopeGuard([db] { sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr); });

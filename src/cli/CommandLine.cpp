@@ -149,11 +149,13 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
     if (command == exportName && positional.size() > 2)
         return mistake(program, u"export takes at most one FILE."_s);
 
+    // A command's FILE is where the user stands, not in the home folder.
+    const QString file = positional.size() > 1 ? QFileInfo(positional[1]).absoluteFilePath() : QString();
     if (parser.isSet(home) && !QDir::setCurrent(QDir::homePath()))
         return Answer{1, {}, u"%1: Cannot enter the home folder %2.\n"_s.arg(program, QDir::homePath())};
     if (exchange)
         return Exchange{command == exportName ? Exchange::Command::Export : Exchange::Command::Import,
-                        parser.value(format), positional.value(1)};
+                        parser.value(format), file};
     return StartWindows{};
 }
 

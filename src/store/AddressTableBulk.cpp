@@ -97,20 +97,6 @@ constexpr auto insertNumbered = join(
     u"INSERT INTO ", table, u" (", typeColumn, u", ", addressColumn, u", ", aboutColumn, u")",
     u" VALUES (?1, ?2, ?3)");
 
-} // namespace
-
-sqlite3 *AddressTable::sqliteHandle() const
-{
-    if (!m_db.isValid() || !m_db.driver())
-        return nullptr;
-    const QVariant handle = m_db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
-
-namespace {
-
 // Hands the rows of `rows` to `each`: true when they all went, false when
 // `each` stopped.
 Outcome<bool> handOver(sqlite3 *db, OneCallStatement &rows,
@@ -140,6 +126,16 @@ auto wholeBookCache(sqlite3 *db)
 }
 
 } // namespace
+
+sqlite3 *AddressTable::sqliteHandle() const
+{
+    if (!m_db.isValid() || !m_db.driver())
+        return nullptr;
+    const QVariant handle = m_db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.constData());
+}
 
 Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const Record &)> &each)
 {

@@ -30,7 +30,19 @@ public:
     {
     };
 
-    using Outcome = std::variant<Answer, StartWindows>;
+    // Export or import on the address book of the current folder, with no
+    // display: run() it and end with the status it answers.
+    struct Exchange
+    {
+        enum class Command { Export, Import };
+        Command command = Command::Export;
+        QString format; // export's --format, if given
+        QString file;   // empty: export to standard output
+
+        int run() const;
+    };
+
+    using Outcome = std::variant<Answer, StartWindows, Exchange>;
 
     // Sets the application's name and version, which --help and --version
     // show and the windows use as their caption.

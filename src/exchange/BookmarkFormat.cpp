@@ -65,6 +65,8 @@ std::optional<QByteArray> BookmarkFormat::linkOf(const QString &address)
         return std::nullopt;
     if (ats > 0)
         return mailtoLink(address);
+    if (std::optional<QByteArray> plain = DesktopShell::plainWebArgument(address))
+        return plain;
     const std::optional<QUrl> url = DesktopShell::urlToOpen(address);
     if (!url)
         return std::nullopt;
@@ -135,7 +137,7 @@ void BookmarkFormat::end(QByteArray &out)
     m_inFolder = false;
 }
 
-ReadOutcome BookmarkFormat::parse(QByteArrayView content) const
+Outcome<ReadEntries> BookmarkFormat::parse(QByteArrayView content) const
 {
     return BookmarkReader(content).read();
 }

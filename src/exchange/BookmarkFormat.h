@@ -29,7 +29,7 @@ public:
     static QString firstLine(const QString &text);
 
 protected:
-    ReadOutcome parse(QByteArrayView content) const override;
+    Outcome<ReadEntries> parse(QByteArrayView content) const override;
 
 private:
     std::optional<QString> m_category; // the category written last

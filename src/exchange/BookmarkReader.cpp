@@ -75,20 +75,20 @@ struct DocumentDeleter
 
 } // namespace
 
-ReadOutcome BookmarkReader::read()
+Outcome<ReadEntries> BookmarkReader::read()
 {
     // A NUL ends libxml2's reading early, which would lose the rest quietly.
     if (const qsizetype nul = m_content.indexOf('\0'); nul >= 0)
-        return ReadOutcome::fault(m_content, nul, u"a NUL character"_s);
+        return faultAt(m_content, nul, u"a NUL character"_s);
     if (m_content.size() > INT_MAX)
-        return ReadOutcome::fault(m_content, INT_MAX, u"the file is too large"_s);
+        return faultAt(m_content, INT_MAX, u"the file is too large"_s);
     const std::unique_ptr<xmlDoc, DocumentDeleter> document(htmlReadMemory(
         m_content.data(), int(m_content.size()), nullptr, "UTF-8",
         HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET
             | XML_PARSE_HUGE));
     xmlNode *root = document ? xmlDocGetRootElement(document.get()) : nullptr;
     if (!root)
-        return ReadOutcome::fault(m_content, 0, u"no bookmarks in it"_s);
+        return faultAt(m_content, 0, u"no bookmarks in it"_s);
 
     // Document order without recursion: folders nest as deep as they like.
     xmlNode *node = root;
@@ -114,9 +114,9 @@ ReadOutcome BookmarkReader::read()
     for (const Bookmark &bookmark : m_bookmarks) {
         Record record = bookmark.record;
         record.about = informationOf(bookmark);
-        m_outcome.records.append(std::move(record));
+        m_entries.records.append(std::move(record));
     }
-    return std::move(m_outcome);
+    return std::move(m_entries);
 }
 
 void BookmarkReader::enter(xmlNode *node)
@@ -158,12 +158,12 @@ void BookmarkReader::bookmark(xmlNode *node)
             const QString mailbox = href.sliced(scheme.size() + 1).section(u'?', 0, 0);
             address = QUrl::fromPercentEncoding(mailbox.toUtf8());
         } else if (scheme != u"http"_s && scheme != u"https"_s && scheme != u"ftp"_s) {
-            ++m_outcome.skipped[u"%1: link"_s.arg(scheme)];
+            ++m_entries.skipped[u"%1: link"_s.arg(scheme)];
             return;
         }
     }
     if (address.isEmpty()) {
-        ++m_outcome.skipped[u"bookmark without an address"_s];
+        ++m_entries.skipped[u"bookmark without an address"_s];
         return;
     }
     m_bookmarks.push_back({Record{category(), address, QString()}, href, textOf(node), {}});

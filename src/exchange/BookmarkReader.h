@@ -28,7 +28,7 @@ class BookmarkReader
 public:
     explicit BookmarkReader(QByteArrayView content) : m_content(content) {}
 
-    ReadOutcome read();
+    Outcome<ReadEntries> read();
 
 private:
     struct Folder
@@ -51,7 +51,7 @@ private:
     static QString informationOf(const Bookmark &bookmark);
 
     QByteArrayView m_content;
-    ReadOutcome m_outcome;
+    ReadEntries m_entries;
     std::vector<std::optional<Folder>> m_lists; // each open list, with the folder it holds
     std::optional<Folder> m_heading; // a folder's heading, waiting for its list
     std::vector<Bookmark> m_bookmarks;

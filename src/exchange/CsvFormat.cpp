@@ -136,22 +136,22 @@ void CsvFormat::end(QByteArray &)
 {
 }
 
-ReadOutcome CsvFormat::parse(QByteArrayView content) const
+Outcome<ReadEntries> CsvFormat::parse(QByteArrayView content) const
 {
     CsvReader reader(content);
     const auto names = reader.record();
     if (!names || *names != QList<QString>{u"Type"_s, u"address"_s, u"About"_s})
-        return ReadOutcome::fault(content, 0, u"the first line is not Type,address,About"_s);
+        return faultAt(content, 0, u"the first line is not Type,address,About"_s);
 
-    ReadOutcome outcome;
+    ReadEntries outcome;
     while (!reader.atEnd()) {
         const qsizetype start = reader.position();
         const auto fields = reader.record();
         if (!fields)
-            return ReadOutcome::fault(content, reader.faultOffset(), reader.fault());
+            return faultAt(content, reader.faultOffset(), reader.fault());
         if (fields->size() != 3)
-            return ReadOutcome::fault(content, start,
-                                      u"%1 fields where there must be 3"_s.arg(fields->size()));
+            return faultAt(content, start,
+                           u"%1 fields where there must be 3"_s.arg(fields->size()));
         outcome.records.append({fields->at(0), fields->at(1), fields->at(2)});
     }
     return outcome;

@@ -17,7 +17,7 @@ public:
     void end(QByteArray &out) override;
 
 protected:
-    ReadOutcome parse(QByteArrayView content) const override;
+    Outcome<ReadEntries> parse(QByteArrayView content) const override;
 };
 
 } // namespace Larkspan

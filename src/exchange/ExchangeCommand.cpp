@@ -146,11 +146,13 @@ int ExchangeCommand::importFile(const QString &file)
         say(m_errors, u"larkspan import: cannot read %1: %2"_s.arg(file, input.errorString()));
         return Failed;
     }
-    const ReadOutcome read = ExchangeFormat::make(ExchangeFormat::ofContent(content))->read(content);
-    if (!read.ok()) {
-        say(m_errors, u"%1:%2: %3"_s.arg(file).arg(read.errorLine).arg(read.error));
+    const Outcome<ReadEntries> outcome =
+        ExchangeFormat::make(ExchangeFormat::ofContent(content))->read(content);
+    if (!outcome.ok()) {
+        say(m_errors, u"%1:%2"_s.arg(file, outcome.error()));
         return Failed;
     }
+    const ReadEntries &read = outcome.value();
 
     AddressTable table;
     if (const Outcome<void> opened = table.open(m_bookPath); !opened.ok()) {

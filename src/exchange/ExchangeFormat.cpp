@@ -60,12 +60,10 @@ QByteArrayView withoutByteOrderMark(QByteArrayView content)
 
 } // namespace
 
-ReadOutcome ReadOutcome::fault(QByteArrayView content, qsizetype offset, const QString &message)
+Failure faultAt(QByteArrayView content, qsizetype offset, const QString &message)
 {
-    ReadOutcome outcome;
-    outcome.errorLine = 1 + content.first(qBound(qsizetype(0), offset, content.size())).count('\n');
-    outcome.error = message;
-    return outcome;
+    const qsizetype line = 1 + content.first(qBound(qsizetype(0), offset, content.size())).count('\n');
+    return Failure{u"%1: %2"_s.arg(line).arg(message)};
 }
 
 std::unique_ptr<ExchangeFormat> ExchangeFormat::make(Kind kind)
@@ -113,11 +111,11 @@ ExchangeFormat::Kind ExchangeFormat::ofContent(QByteArrayView content)
     return Kind::Csv;
 }
 
-ReadOutcome ExchangeFormat::read(QByteArrayView content) const
+Outcome<ReadEntries> ExchangeFormat::read(QByteArrayView content) const
 {
     const QByteArrayView text = withoutByteOrderMark(content);
     if (const auto offset = invalidUtf8At(text))
-        return ReadOutcome::fault(text, *offset, u"not UTF-8 text"_s);
+        return faultAt(text, *offset, u"not UTF-8 text"_s);
     return parse(text);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Outcome.h"
 #include "store/Record.h"
 
 #include <QByteArray>
@@ -14,18 +15,16 @@
 namespace Larkspan {
 
 // What reading a file gives: its entries in the file's order and the items
-// left out, counted by reason; or the first fault and the line it is on.
-struct ReadOutcome
+// left out, counted by reason.
+struct ReadEntries
 {
     QList<Record> records;
     QMap<QString, qsizetype> skipped;
-    qsizetype errorLine = 0;
-    QString error;
-
-    bool ok() const { return error.isNull(); }
-    // The fault at byte `offset` of `content`, on the line that holds it.
-    static ReadOutcome fault(QByteArrayView content, qsizetype offset, const QString &message);
 };
+
+// The fault at byte `offset` of `content`, told with the line that holds it
+// in front ("3: text after a field's closing quote").
+Failure faultAt(QByteArrayView content, qsizetype offset, const QString &message);
 
 // A file format the address book is exported to and imported from. Writing
 // is begin, one append per entry, end; reading takes the whole file.
@@ -53,10 +52,11 @@ public:
     virtual void end(QByteArray &out) = 0;
 
     // Reads `content`, which must be UTF-8 (a byte order mark is passed over).
-    ReadOutcome read(QByteArrayView content) const;
+    // A failure is the first fault, as faultAt() tells it.
+    Outcome<ReadEntries> read(QByteArrayView content) const;
 
 protected:
-    virtual ReadOutcome parse(QByteArrayView content) const = 0;
+    virtual Outcome<ReadEntries> parse(QByteArrayView content) const = 0;
 };
 
 } // namespace Larkspan

@@ -259,12 +259,12 @@ void JsonFormat::end(QByteArray &out)
     out += m_first ? "]\n" : "\n]\n";
 }
 
-ReadOutcome JsonFormat::parse(QByteArrayView content) const
+Outcome<ReadEntries> JsonFormat::parse(QByteArrayView content) const
 {
     JsonReader reader(content);
-    ReadOutcome outcome;
+    ReadEntries outcome;
     if (!reader.entries(outcome.records))
-        return ReadOutcome::fault(content, reader.faultOffset(), reader.fault());
+        return faultAt(content, reader.faultOffset(), reader.fault());
     return outcome;
 }
 

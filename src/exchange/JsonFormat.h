@@ -16,7 +16,7 @@ public:
     void end(QByteArray &out) override;
 
 protected:
-    ReadOutcome parse(QByteArrayView content) const override;
+    Outcome<ReadEntries> parse(QByteArrayView content) const override;
 
 private:
     bool m_first = true;

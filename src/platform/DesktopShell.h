@@ -57,6 +57,13 @@ public:
     // The bytes the opener receives as its one argument for `url`.
     static QByteArray encodedArgument(const QUrl &url);
 
+    // encodedArgument(*urlToOpen(file)) for the common shapes of a web
+    // address, worked out without QUrl: "http://" or "https://" and a plain
+    // host, or a plain host alone (which opening completes with "http://"),
+    // then a path and query of ASCII that every step of urlToOpen keeps as
+    // it is. Nothing for any other text: ask urlToOpen.
+    static std::optional<QByteArray> plainWebArgument(QStringView file);
+
     // Opens `file` with the desktop's default handler. Owner, operation,
     // directory and show command mean nothing on Linux and are ignored;
     // parameters are never passed on. Returns handedOver when the opener

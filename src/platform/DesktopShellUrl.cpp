@@ -69,6 +69,41 @@ bool isSafeArgument(const QByteArray &argument)
     return true;
 }
 
+bool isLowerAsciiLetter(QChar c)
+{
+    return c >= u'a' && c <= u'z';
+}
+
+// A host QUrl keeps as it is: lower-case ASCII labels of letters, digits and
+// inner dashes, none in the "xn--" form of an international name, the last
+// beginning with a letter so that it is never an IP address QUrl rewrites.
+bool isPlainHost(QStringView host)
+{
+    qsizetype start = 0;
+    for (;;) {
+        const qsizetype dot = host.indexOf(u'.', start);
+        const QStringView label = host.sliced(start, (dot < 0 ? host.size() : dot) - start);
+        if (label.isEmpty() || label.size() > 63 || label.front() == u'-' || label.back() == u'-')
+            return false;
+        if (label.size() >= 4 && label[2] == u'-' && label[3] == u'-')
+            return false;
+        for (const QChar c : label) {
+            if (!isLowerAsciiLetter(c) && !isAsciiDigit(c) && c != u'-')
+                return false;
+        }
+        if (dot < 0)
+            return isLowerAsciiLetter(label.front());
+        start = dot + 1;
+    }
+}
+
+// Path and query characters that QUrl, the quieting for shells and the
+// opener's checks all leave as they are.
+bool isPlainPathCharacter(QChar c)
+{
+    return isAsciiLetter(c) || isAsciiDigit(c) || QStringView(u"-._~!*()+,;=:@/?&").contains(c);
+}
+
 } // namespace
 
 bool DesktopShell::hasScheme(const QString &file)
@@ -119,6 +154,34 @@ std::optional<QUrl> DesktopShell::urlToOpen(const QString &file)
 QByteArray DesktopShell::encodedArgument(const QUrl &url)
 {
     return url.toEncoded(QUrl::FullyEncoded);
+}
+
+std::optional<QByteArray> DesktopShell::plainWebArgument(QStringView file)
+{
+    QStringView rest = file;
+    QStringView scheme;
+    for (const QStringView prefix : {QStringView(u"http://"), QStringView(u"https://")}) {
+        if (rest.startsWith(prefix)) {
+            scheme = prefix;
+            rest = rest.sliced(prefix.size());
+        }
+    }
+    qsizetype hostEnd = 0;
+    while (hostEnd < rest.size() && rest[hostEnd] != u'/' && rest[hostEnd] != u'?')
+        ++hostEnd;
+    const QStringView host = rest.first(hostEnd);
+    // Completing a bare host makes "ftp." hosts ftp URLs.
+    if (!isPlainHost(host) || (scheme.isEmpty() && (host == u"ftp" || host.startsWith(u"ftp."))))
+        return std::nullopt;
+    for (const QChar c : rest.sliced(hostEnd)) {
+        if (!isPlainPathCharacter(c))
+            return std::nullopt;
+    }
+    if (scheme.size() + rest.size() >= longestArgument - qsizetype(sizeof "http://"))
+        return std::nullopt;
+    QByteArray argument = scheme.isEmpty() ? QByteArray("http://") : scheme.toLatin1();
+    argument += rest.toLatin1();
+    return argument;
 }
 
 } // namespace Larkspan

@@ -67,7 +67,9 @@ public:
     Outcome<std::optional<Row>> firstWithAddress(const QString &address,
                                                  const std::optional<QString> &type = {});
 
-    // Whole-book reading and writing, for exports and imports.
+    // Whole-book reading and writing, for exports and imports. Both compare
+    // texts byte for byte, whatever collation the columns declare, and read
+    // a NULL field as the empty text.
     enum class Order {
         Records, // record order
         ByCategory, // categories in order of first appearance, each in record order

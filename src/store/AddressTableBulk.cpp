@@ -61,26 +61,69 @@ private:
 
 using namespace Schema;
 
-// Categories in order of their first entry, each category's entries in
-// record order: the category index gives both without sorting the table.
-constexpr auto byCategory = join(
-    u"SELECT i.", typeColumn, u", i.", addressColumn, u", i.", aboutColumn,
-    u" FROM (SELECT ", typeColumn, u", MIN(rowid) AS firstRow FROM ", table,
-    u" GROUP BY ", typeColumn, u") AS c",
-    u" JOIN ", table, u" AS i ON i.", typeColumn, u" = c.", typeColumn,
-    u" ORDER BY c.firstRow, i.rowid");
-constexpr auto byRecord = join(
-    u"SELECT ", typeColumn, u", ", addressColumn, u", ", aboutColumn, u" FROM ", table,
-    u" ORDER BY rowid");
+// Texts compare byte for byte whatever collation a column declares, and a
+// NULL reads as the empty text. Where an index should serve, a comparison in
+// the column's own collation stands beside the exact one: it lets the index
+// find the candidates, the exact one picks among them.
+constexpr auto readFields = join(
+    u"IFNULL(", typeColumn, u", ''), IFNULL(", addressColumn, u", ''), IFNULL(", aboutColumn, u", '')");
+constexpr auto byRecord = join(u"SELECT ", readFields, u" FROM ", table, u" ORDER BY rowid");
+// Each category by its first entry; NULL and '' come apart here and are
+// both the empty category.
+constexpr auto categoriesInOrder = join(
+    u"SELECT IFNULL(", typeColumn, u", ''), ", typeColumn, u" IS NULL, MIN(rowid) AS firstRow FROM ", table,
+    u" GROUP BY ", typeColumn, u" COLLATE BINARY ORDER BY firstRow");
+// A category's entries in record order, which is the category index's
+// order within one category: no sorting of the table.
+constexpr auto entriesOf = join(
+    u"SELECT ", readFields, u" FROM ", table, u" WHERE ", typeColumn, u" = ?1 AND ", typeColumn,
+    u" = ?1 COLLATE BINARY ORDER BY rowid");
+constexpr auto entriesOfNoCategory = join(
+    u"SELECT ", readFields, u" FROM ", table, u" WHERE ", typeColumn, u" = '' COLLATE BINARY OR ",
+    typeColumn, u" IS NULL ORDER BY rowid");
 constexpr auto lastRow = join(u"SELECT IFNULL(MAX(rowid), 0) FROM ", table);
 // Rows are added after every row there was, so "held before" is every
-// rowid up to the last one.
+// rowid up to the last one. An empty address may be held as NULL too;
+// "+rowid" keeps the planner on the address index for that lookup.
+constexpr auto sameOtherFields = join(
+    u" AND IFNULL(", typeColumn, u", '') = ?1 COLLATE BINARY AND IFNULL(", aboutColumn,
+    u", '') = ?3 COLLATE BINARY AND +rowid <= ?4 LIMIT 1");
 constexpr auto heldBefore = join(
-    u"SELECT 1 FROM ", table, u" WHERE ", addressColumn, u" = ?2 AND ", typeColumn,
-    u" = ?1 AND ", aboutColumn, u" = ?3 AND rowid <= ?4 LIMIT 1");
+    u"SELECT 1 FROM ", table, u" WHERE ", addressColumn, u" = ?2 AND ", addressColumn,
+    u" = ?2 COLLATE BINARY", sameOtherFields);
+constexpr auto heldBeforeAsNull = join(
+    u"SELECT 1 FROM ", table, u" WHERE ", addressColumn, u" IS NULL AND ?2 = ''", sameOtherFields);
 constexpr auto insertNumbered = join(
     u"INSERT INTO ", table, u" (", typeColumn, u", ", addressColumn, u", ", aboutColumn, u")",
     u" VALUES (?1, ?2, ?3)");
+
+// Hands the rows of `rows` to `each`: true when they all went, false when
+// `each` stopped.
+Outcome<bool> handOver(sqlite3 *db, OneCallStatement &rows,
+                       const std::function<bool(const Record &)> &each)
+{
+    int rc = SQLITE_ROW;
+    while ((rc = sqlite3_step(rows)) == SQLITE_ROW) {
+        if (!each(Record{rows.text(0), rows.text(1), rows.text(2)}))
+            return false;
+    }
+    if (rc != SQLITE_DONE)
+        return Failure{errorOf(db)};
+    return true;
+}
+
+// Room in the cache for a book of a few million entries, for the length of
+// one whole-book operation whose reads and writes land all over the file:
+// every page is then read from the file once. Memory grows only as pages
+// are read.
+auto wholeBookCache(sqlite3 *db)
+{
+    sqlite3_exec(db, "PRAGMA cache_size=-262144", nullptr, nullptr, nullptr);
+    return qScopeGuard([db] {
+        const QByteArray usual = "PRAGMA cache_size=-" + QByteArray::number(cacheKiB);
+        sqlite3_exec(db, usual.constData(), nullptr, nullptr, nullptr);
+    });
+}
 
 } // namespace
 
@@ -99,16 +142,51 @@ Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const 
     sqlite3 *db = sqliteHandle();
     if (!db)
         return Failure{u"the address book is not open"_s};
-    OneCallStatement rows(db, order == Order::ByCategory ? byCategory.view() : byRecord.view());
-    if (!rows.ok())
+    // One reading, however many statements it takes.
+    if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
         return Failure{errorOf(db)};
+    auto end = qScopeGuard([db] { sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr); });
+
+    if (order == Order::Records) {
+        OneCallStatement rows(db, byRecord.view());
+        if (!rows.ok())
+            return Failure{errorOf(db)};
+        if (const Outcome<bool> read = handOver(db, rows, each); !read.ok())
+            return read.failure();
+        return {};
+    }
+
+    // Each category's entries lie all over the table.
+    const auto usualCache = wholeBookCache(db);
+    OneCallStatement categories(db, categoriesInOrder.view());
+    OneCallStatement named(db, entriesOf.view());
+    OneCallStatement none(db, entriesOfNoCategory.view());
+    if (!categories.ok() || !named.ok() || !none.ok())
+        return Failure{errorOf(db)};
+    QList<QByteArray> types;
+    bool someNull = false;
     int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(rows)) == SQLITE_ROW) {
-        if (!each(Record{rows.text(0), rows.text(1), rows.text(2)}))
-            return {};
+    while ((rc = sqlite3_step(categories)) == SQLITE_ROW) {
+        types.append(categories.text(0).toUtf8());
+        someNull = someNull || sqlite3_column_int(categories, 1) != 0;
     }
     if (rc != SQLITE_DONE)
         return Failure{errorOf(db)};
+    // NULL and '' are one category, at the first appearance of either.
+    bool emptyDone = false;
+    for (const QByteArray &type : std::as_const(types)) {
+        if (type.isEmpty() && std::exchange(emptyDone, true))
+            continue;
+        OneCallStatement &rows = type.isEmpty() && someNull ? none : named;
+        rows.rewind();
+        if (&rows == &named)
+            rows.bind(1, type);
+        const Outcome<bool> read = handOver(db, rows, each);
+        if (!read.ok())
+            return read.failure();
+        if (!read.value())
+            return {};
+    }
     return {};
 }
 
@@ -123,6 +201,7 @@ Outcome<qsizetype> AddressTable::addMissing(const QList<Record> &records)
     // journal of each statement to undo it alone; kept on disk, that is a
     // dozen writes per entry.
     sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
+    const auto usualCache = wholeBookCache(db);
     if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         return Failure{errorOf(db)};
     auto rollback = qScopeGuard([db] { sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr); });
@@ -133,21 +212,28 @@ Outcome<qsizetype> AddressTable::addMissing(const QList<Record> &records)
     const sqlite3_int64 lastBefore = sqlite3_column_int64(last, 0);
 
     OneCallStatement held(db, heldBefore.view());
+    OneCallStatement heldAsNull(db, heldBeforeAsNull.view());
     OneCallStatement insert(db, insertNumbered.view());
-    if (!held.ok() || !insert.ok())
+    if (!held.ok() || !heldAsNull.ok() || !insert.ok())
         return Failure{errorOf(db)};
 
     qsizetype added = 0;
     for (const Record &record : records) {
         const QByteArray fields[3] = {record.type.toUtf8(), record.address.toUtf8(),
                                       record.about.toUtf8()};
-        for (int i = 0; i < 3; ++i) {
-            held.bind(i + 1, fields[i]);
+        const auto lookUp = [&](OneCallStatement &statement) {
+            for (int i = 0; i < 3; ++i)
+                statement.bind(i + 1, fields[i]);
+            sqlite3_bind_int64(statement, 4, lastBefore);
+            const int found = sqlite3_step(statement);
+            statement.rewind();
+            return found;
+        };
+        for (int i = 0; i < 3; ++i)
             insert.bind(i + 1, fields[i]);
-        }
-        sqlite3_bind_int64(held, 4, lastBefore);
-        const int found = sqlite3_step(held);
-        held.rewind();
+        int found = lookUp(held);
+        if (found == SQLITE_DONE && fields[1].isEmpty())
+            found = lookUp(heldAsNull);
         if (found == SQLITE_DONE) {
             if (sqlite3_step(insert) != SQLITE_DONE)
                 return Failure{errorOf(db)};

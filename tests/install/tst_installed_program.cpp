@@ -1,5 +1,5 @@
-// Larkspan installed into a fresh prefix: it answers its command line with no
-// display at all, and, started the way its menu entry starts it, opens the
+// Larkspan installed into a fresh prefix: it answers its command line and
+// carries an address book to and from a file with no display at all, and, started the way its menu entry starts it, opens the
 // address book in the home folder and converts it with the installed reader.
 #include "JetTestSupport.h"
 
@@ -52,6 +52,8 @@ private Q_SLOTS:
                                         << u"Unknown option 'bogus'"_s;
         QTest::newRow("stray argument") << QStringList{u"Tessmoor.mdb"_s} << 2 << u"^$"_s
                                         << u"'Tessmoor.mdb'"_s;
+        QTest::newRow("import without a file") << QStringList{u"import"_s} << 2 << u"^$"_s
+                                               << u"import takes one FILE"_s;
         QTest::newRow("Qt's own option") << QStringList{u"-style"_s, u"fusion"_s, u"--version"_s}
                                          << 0 << u"^Larkspan \\d"_s << u"^$"_s;
     }
@@ -72,6 +74,33 @@ private Q_SLOTS:
         QVERIFY2(printed.contains(QRegularExpression(output, QRegularExpression::DotMatchesEverythingOption)),
                  qPrintable(printed));
         QVERIFY2(complained.contains(QRegularExpression(error)), qPrintable(complained));
+    }
+
+    // A CSV file imported into an empty folder and exported again comes back
+    // byte for byte, through the installed program with no display.
+    void exportsWhatItImportedWithoutADisplay()
+    {
+        QTemporaryDir folder;
+        const QByteArray csv = "Type,address,About\r\n"
+                               "Ünïcödé 😀,www.example.org,\"two\r\nlines, \"\"quoted\"\"\"\r\n"
+                               ",,\r\n"_ba;
+        QFile in(folder.filePath(u"in.csv"_s));
+        QVERIFY(in.open(QIODevice::WriteOnly) && in.write(csv) == csv.size());
+        in.close();
+        auto larkspan = [&](const QStringList &arguments) {
+            QProcess program;
+            program.setProcessEnvironment(withoutDisplay());
+            program.setWorkingDirectory(folder.path());
+            program.start(installed(u"bin/larkspan"_s), arguments);
+            program.waitForFinished(30000);
+            return std::pair(program.exitCode(), program.readAll() + program.readAllStandardError());
+        };
+        QCOMPARE(larkspan({u"import"_s, u"in.csv"_s}),
+                 std::pair(0, "2 added, 0 already present, 0 skipped\n"_ba));
+        QCOMPARE(larkspan({u"export"_s, u"out.csv"_s}), std::pair(0, QByteArray()));
+        QFile out(folder.filePath(u"out.csv"_s));
+        QVERIFY(out.open(QIODevice::ReadOnly));
+        QCOMPARE(out.readAll(), csv);
     }
 
     void startsFromTheMenuOnTheBookInTheHomeFolder()

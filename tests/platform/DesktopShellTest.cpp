@@ -1,3 +1,5 @@
+#include "HostileAddresses.h"
+
 #include "platform/DesktopShell.h"
 
 #include <QDir>
@@ -36,6 +38,46 @@ private Q_SLOTS:
         QFETCH(QString, file);
         QFETCH(bool, scheme);
         QCOMPARE(DesktopShell::hasScheme(file), scheme);
+    }
+
+    void plainWebArgumentIsWhatOpeningGives_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("common"); // the shortcut must answer it
+
+        for (const HostileAddresses::Case &c : HostileAddresses::corpus())
+            QTest::newRow(c.name) << c.file << false;
+        const char *common[] = {
+            "www.example.org", "example.org/a/b.html?q=1&r=two", "localhost", "a-b.c0.example/",
+            "http://example.org", "https://www.example.org/", "http://h?x", "host/a@b:c",
+            "https://x.example/!*()+,;=:@/?&a=+b!*()/?~._-", "http://h/a/../b/./c//d",
+        };
+        for (const char *file : common)
+            QTest::newRow(file) << QString::fromLatin1(file) << true;
+        // Shapes opening rewrites, which the shortcut must leave to it.
+        const char *rewritten[] = {
+            "HTTP://Example.org/", "www.EXAMPLE.org", "ftp.example.org/pub", "ftp",
+            "192.168.0.1", "0x7f.1", "1.2", "xn--bcher-kva.example", "example.org:8080",
+            "user@host.example", "host./x", "-host.example", "http://h/%41", "http://h/#top",
+            "http://h/a b", "http://h/caf\u00e9", "https://", "http:host.example",
+        };
+        for (const char *file : rewritten)
+            QTest::newRow(file) << QString::fromUtf8(file) << false;
+    }
+
+    // The shortcut the export takes must give the very bytes opening gives.
+    void plainWebArgumentIsWhatOpeningGives()
+    {
+        QFETCH(QString, file);
+        QFETCH(bool, common);
+
+        const std::optional<QByteArray> plain = DesktopShell::plainWebArgument(file);
+        QCOMPARE(plain.has_value() || !common, true);
+        if (plain) {
+            const std::optional<QUrl> url = DesktopShell::urlToOpen(file);
+            QVERIFY(url);
+            QCOMPARE(*plain, DesktopShell::encodedArgument(*url));
+        }
     }
 
     void startProgram_data()

@@ -79,14 +79,12 @@ struct Book
     // that came up and became active, or nullptr.
     Form2 *open(Qt::Key key, const Record &entry = {})
     {
-        const bool selected = becameActive(main)
-            && (entry.type.isEmpty()
-                || (click(main->lstType, entry.type) && click(main->lstAddress, entry.address)));
-        if (selected)
+        if (becameActive(main) && (entry.type.isEmpty() || (click(main->lstType, entry.type)
+                                                             && click(main->lstAddress, entry.address))))
             QTest::keyClick(main, key, Qt::ControlModifier);
-        const bool came = QTest::qWaitFor([] { return FormInstance<Form2>::exists(); }, 3000);
-        Form2 *editor = FormInstance<Form2>::existing();
-        return came && becameActive(editor) ? editor : nullptr;
+        using Editor = FormInstance<Form2>;
+        return QTest::qWaitFor([] { return Editor::exists(); }, 3000) && becameActive(Editor::existing())
+            ? Editor::existing() : nullptr;
     }
 
     Testing::RecordingPlatform platform;

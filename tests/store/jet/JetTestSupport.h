@@ -3,17 +3,13 @@
 #include "store/Record.h"
 
 #include <QCryptographicHash>
-#include <QDebug>
-#include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QSqlDatabase>
-#include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
 
-// Helpers shared by the Jet tests: the shared test files, copies of them in
-// temporary folders, snapshots of a folder, and the rows the files hold.
+// What the Jet tests share: the shared Jet files, copies of them, snapshots
+// of a folder, and the rows the address books hold.
 namespace JetTestSupport {
 
 using namespace Qt::StringLiterals;
@@ -21,8 +17,7 @@ using Larkspan::Record;
 
 inline const QString bookName = u"Tessmoor.mdb"_s;
 
-// The folder of the shared Jet test files, or an empty string when the
-// shared tree is absent.
+// The folder of the shared Jet files; empty when the shared tree is absent.
 inline QString sharedJetDir()
 {
     const QString dir = QStringLiteral(LARKSPAN_SHARED_DIR) + u"/testdata/jet"_s;
@@ -48,30 +43,26 @@ inline bool writeFile(const QString &path, const QByteArray &bytes)
         && file.write(bytes) == bytes.size();
 }
 
-// Copies test file `name` to `directory` as Tessmoor.mdb, writable.
+// Copies shared file `name` into `directory` as Tessmoor.mdb, writable.
 inline bool copyTestFile(const QString &name, const QString &directory)
 {
     const QByteArray bytes = sharedFileBytes(name);
     return !bytes.isEmpty() && writeFile(directory + u'/' + bookName, bytes);
 }
 
-// Every entry of `directory` (recursively) mapped to its SHA-256, or to
-// "<dir>" for folders.
+// Every entry under `directory` with the SHA-256 of its bytes ("<dir>" for
+// a folder; a pipe is not opened, that would wait for a writer).
 inline QMap<QString, QByteArray> snapshot(const QString &directory)
 {
     QMap<QString, QByteArray> entries;
-    QDirIterator it(directory,
-                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+    QDirIterator it(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
-        const QString path = it.next();
-        const bool isDir = it.fileInfo().isDir();
-        QFile file(path);
+        QFile file(it.next());
         QCryptographicHash hash(QCryptographicHash::Sha256);
-        // A pipe is not opened: that would wait for a writer.
         const bool hashed = it.fileInfo().isFile() && file.open(QIODevice::ReadOnly) && hash.addData(&file);
-        const QByteArray digest = hashed ? hash.result().toHex() : "<unreadable>";
-        entries.insert(QDir(directory).relativeFilePath(path), isDir ? "<dir>" : digest);
+        entries.insert(QDir(directory).relativeFilePath(file.fileName()),
+                       it.fileInfo().isDir() ? "<dir>" : hashed ? hash.result().toHex() : "<unreadable>");
     }
     return entries;
 }
@@ -83,8 +74,7 @@ inline QString longText(int length)
     QString text;
     for (int n = 0; text.size() < length; ++n)
         text += u"Zeile %1: Grüße aus Köln, façade, naïve, €uro; "_s.arg(n, 5, 10, QChar(u'0'));
-    text.truncate(length);
-    return text + u"<END>"_s;
+    return text.left(length) + u"<END>"_s;
 }
 
 // The rows of Tessmoor_jet4_v2000_memo.mdb (memo) or ..._text.mdb as our
@@ -105,29 +95,24 @@ inline QList<Record> informaitonRows(bool memo)
     };
 }
 
-// The rows of the address book (our format) at `path` in record order, each
-// checked to have rowid 1, 2, 3, ...; empty with a warning on failure.
+// The rows of the address book (our format) at `path` in record order; a
+// rowid out of the sequence 1, 2, 3, ... shows in place of the category.
 inline QList<Record> addressBookRows(const QString &path)
 {
     QList<Record> rows;
-    const QString connection = QUuid::createUuid().toString();
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"jet-test-rows"_s);
         db.setDatabaseName(path);
         db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
-        QSqlQuery query(db);
-        if (!db.open()
-            || !query.exec(u"SELECT rowid, Type, address, About FROM Informaiton ORDER BY rowid"_s))
-            qWarning() << path << db.lastError().text() << query.lastError().text();
-        while (query.next() && query.value(0).toLongLong() == rows.size() + 1)
-            rows.append({query.value(1).toString(), query.value(2).toString(),
-                         query.value(3).toString()});
-        if (query.isValid()) {
-            qWarning() << path << "has rowids other than 1, 2, 3, ...";
-            rows.clear();
+        QSqlQuery query(db.open() ? db : QSqlDatabase());
+        query.exec(u"SELECT rowid, Type, address, About FROM Informaiton ORDER BY rowid"_s);
+        while (query.next()) {
+            const bool inSequence = query.value(0).toLongLong() == rows.size() + 1;
+            rows.append({inSequence ? query.value(1).toString() : u"<rowid out of sequence>"_s,
+                         query.value(2).toString(), query.value(3).toString()});
         }
     }
-    QSqlDatabase::removeDatabase(connection);
+    QSqlDatabase::removeDatabase(u"jet-test-rows"_s);
     return rows;
 }
 

@@ -42,12 +42,14 @@ void write(const QString &path, const Shape &shape)
     QFile::remove(path);
     sqlite3 *db = nullptr;
     check(sqlite3_open(QFile::encodeName(path).constData(), &db), db);
-    check(sqlite3_exec(db, Larkspan::Schema::createTable.toString().toUtf8().constData(),
-                       nullptr, nullptr, nullptr), db);
+    check(sqlite3_exec(db, Larkspan::Schema::createTable.toString().toUtf8().constData(), nullptr,
+                       nullptr, nullptr),
+          db);
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db);
     sqlite3_stmt *insert = nullptr;
     check(sqlite3_prepare_v2(db, "INSERT INTO Informaiton (Type, address, About) VALUES (?,?,?)",
-                             -1, &insert, nullptr), db);
+                             -1, &insert, nullptr),
+          db);
     const int categories = std::max(1, shape.entries / 100);
     quint32 state = 12345;
     auto next = [&state] {
@@ -69,8 +71,9 @@ void write(const QString &path, const Shape &shape)
             address = u"person%1@example.org"_s.arg(i);
         else
             address = u"www.site%1.example.org"_s.arg(i);
-        const QString about = (i % 17 == 0) ? QString()
-                                            : u"Entry %1: notes, naïve café, 日本語 %2"_s.arg(i).arg(next());
+        const QString about = (i % 17 == 0)
+            ? QString()
+            : u"Entry %1: notes, naïve café, 日本語 %2"_s.arg(i).arg(next());
         const QByteArray t = type.toUtf8(), a = address.toUtf8(), b = about.toUtf8();
         sqlite3_bind_text(insert, 1, t.constData(), int(t.size()), SQLITE_TRANSIENT);
         sqlite3_bind_text(insert, 2, a.constData(), int(a.size()), SQLITE_TRANSIENT);

@@ -24,7 +24,7 @@ constexpr int runs = 3;
 // Processor time, which other work on a shared machine does not stretch.
 double processorMs()
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
 }
@@ -76,8 +76,9 @@ int runExchangeBench()
 
     for (const QString &format : formats) {
         const QString file = dir.filePath(u"export."_s + format);
-        time(u"1,000,000\texport to "_s + format + u", processor time"_s, [] {},
-             [&] { return exportBook(big, file); });
+        time(
+            u"1,000,000\texport to "_s + format + u", processor time"_s, [] {},
+            [&] { return exportBook(big, file); });
         QFile::remove(file);
     }
 
@@ -93,10 +94,10 @@ int runExchangeBench()
     for (const QString &format : formats) {
         const QString file = dir.filePath(u"import."_s + format);
         exportBook(small, file);
-        time(u"100,000\timport from "_s + format + u" into an empty book, processor time"_s, fresh({}),
-             [&] { return importFile(target, file); });
-        time(u"100,000\timport from "_s + format + u" into a book of 1,000,000, processor time"_s, fresh(big),
-             [&] { return importFile(target, file); });
+        time(u"100,000\timport from "_s + format + u" into an empty book, processor time"_s,
+             fresh({}), [&] { return importFile(target, file); });
+        time(u"100,000\timport from "_s + format + u" into a book of 1,000,000, processor time"_s,
+             fresh(big), [&] { return importFile(target, file); });
     }
     return 0;
 }

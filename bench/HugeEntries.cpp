@@ -96,7 +96,8 @@ int run(const QString &kind)
 {
     Testing::RecordingPlatform platform;
     const Record huge = hugeEntry(kind);
-    AddressBookFile file({{u"Ordinary"_s, u"www.example.org"_s, u"one"_s}, huge,
+    AddressBookFile file({{u"Ordinary"_s, u"www.example.org"_s, u"one"_s},
+                          huge,
                           {huge.type, u"mail@example.org"_s, u"two"_s}});
     file.enter();
 
@@ -108,21 +109,29 @@ int run(const QString &kind)
     // Before each run the windows show something else, so that nothing is
     // left laid out from the run before.
     const QString other = u"mail@example.org"_s;
-    report(u"click the category"_s, Timing::measure(runs, [&] {
-        form->init();
-        quietlySelect(form->lstType, huge.type);
-    }, [form] {
-        form->lstType_Click();
-        form->repaint();
-    }));
-    report(u"click the address"_s, Timing::measure(runs, [&] {
-        quietlySelect(form->lstAddress, other);
-        form->lstAddress_Click();
-        quietlySelect(form->lstAddress, huge.address);
-    }, [form] {
-        form->lstAddress_Click();
-        form->repaint();
-    }));
+    report(u"click the category"_s,
+           Timing::measure(
+               runs,
+               [&] {
+                   form->init();
+                   quietlySelect(form->lstType, huge.type);
+               },
+               [form] {
+                   form->lstType_Click();
+                   form->repaint();
+               }));
+    report(u"click the address"_s,
+           Timing::measure(
+               runs,
+               [&] {
+                   quietlySelect(form->lstAddress, other);
+                   form->lstAddress_Click();
+                   quietlySelect(form->lstAddress, huge.address);
+               },
+               [form] {
+                   form->lstAddress_Click();
+                   form->repaint();
+               }));
 
     // The editor on the entry, as Modify leaves it.
     Form2 *editor = FormInstance<Form2>::get();
@@ -138,27 +147,35 @@ int run(const QString &kind)
     modify(other);
     WindowServices::instance().showWindow(editor);
     report(u"the editor shows the entry"_s, Timing::measure(runs, modifyAfterAnother, [editor] {
-        editor->Form_Activate();
-        editor->repaint();
-    }));
-    QWidget *field = kind == u"address"   ? static_cast<QWidget *>(editor->Text1)
-                   : kind == u"category" ? static_cast<QWidget *>(editor->Combo1)
-                                         : editor->Text2;
+               editor->Form_Activate();
+               editor->repaint();
+           }));
+    QWidget *field = kind == u"address" ? static_cast<QWidget *>(editor->Text1)
+        : kind == u"category"           ? static_cast<QWidget *>(editor->Combo1)
+                                        : editor->Text2;
     report(u"type a letter into that field"_s, Timing::measure(runs, {}, [field] {
-        QTest::keyClick(field, Qt::Key_X);
-        field->repaint();
-    }));
-    report(u"open the category list"_s, Timing::measure(runs, {}, [editor] {
-        editor->Combo1->showPopup();
-        editor->Combo1->view()->repaint();
-    }, [editor] { editor->Combo1->hidePopup(); }));
-    report(u"OK, the entry stored back"_s, Timing::measure(runs, [&] {
-        modifyAfterAnother();
-        editor->Form_Activate();
-    }, [form, editor] {
-        editor->Command1_Click();
-        form->repaint();
-    }));
+               QTest::keyClick(field, Qt::Key_X);
+               field->repaint();
+           }));
+    report(u"open the category list"_s,
+           Timing::measure(
+               runs, {},
+               [editor] {
+                   editor->Combo1->showPopup();
+                   editor->Combo1->view()->repaint();
+               },
+               [editor] { editor->Combo1->hidePopup(); }));
+    report(u"OK, the entry stored back"_s,
+           Timing::measure(
+               runs,
+               [&] {
+                   modifyAfterAnother();
+                   editor->Form_Activate();
+               },
+               [form, editor] {
+                   editor->Command1_Click();
+                   form->repaint();
+               }));
 
     const bool whole = file.rows().value(1) == huge;
     WindowServices::instance().reset();

@@ -9,7 +9,7 @@ namespace {
 
 qint64 clockNs(clockid_t clock)
 {
-    timespec ts{};
+    timespec ts {};
     clock_gettime(clock, &ts);
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }

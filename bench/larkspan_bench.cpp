@@ -13,8 +13,8 @@
 #include "BenchBook.h"
 #include "ExchangeBench.h"
 #include "HugeEntries.h"
-#include "Timing.h"
 #include "RecordingPlatform.h"
+#include "Timing.h"
 
 #include "editor/Form2.h"
 #include "editor/InformationEdit.h"
@@ -34,8 +34,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
-#include <QThread>
-#include <QTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProcess>
@@ -44,6 +42,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextStream>
+#include <QThread>
+#include <QTimer>
 
 #include <sqlite3.h>
 
@@ -102,8 +102,10 @@ public:
     QString largestCategory()
     {
         sqlite3_stmt *stmt = nullptr;
-        sqlite3_prepare_v2(m_db, "SELECT Type FROM Informaiton GROUP BY Type"
-                                 " ORDER BY COUNT(*) DESC LIMIT 1", -1, &stmt, nullptr);
+        sqlite3_prepare_v2(m_db,
+                           "SELECT Type FROM Informaiton GROUP BY Type"
+                           " ORDER BY COUNT(*) DESC LIMIT 1",
+                           -1, &stmt, nullptr);
         QString type;
         if (sqlite3_step(stmt) == SQLITE_ROW)
             type = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stmt, 0)));
@@ -147,7 +149,7 @@ int runBook(int entries, bool skewed)
 {
     Testing::RecordingPlatform platform;
     QTemporaryDir dir;
-    const BenchBook::Shape shape{entries, skewed};
+    const BenchBook::Shape shape {entries, skewed};
     const QString path = dir.filePath(u"Tessmoor.mdb"_s);
     BenchBook::write(path, shape);
     QDir::setCurrent(dir.path());
@@ -160,10 +162,12 @@ int runBook(int entries, bool skewed)
     auto openFresh = [&] { orRaiseUnhandled(opened.emplace().open(fresh)); };
     auto closeFresh = [&] { opened.reset(); };
     report(u"first open, no companion tables yet"_s,
-           measure([&] {
-               QFile::remove(fresh);
-               QFile::copy(path, fresh);
-           }, openFresh, closeFresh, firstOpenRuns));
+           measure(
+               [&] {
+                   QFile::remove(fresh);
+                   QFile::copy(path, fresh);
+               },
+               openFresh, closeFresh, firstOpenRuns));
     report(u"open, companion tables in step"_s, measure({}, openFresh, closeFresh));
 
     Form1 *form = FormInstance<Form1>::get(); // opens the book (and indexes it)
@@ -203,7 +207,8 @@ int runBook(int entries, bool skewed)
     form->lstType_Click();
     const QString firstAddress = form->lstAddress->item(0)->text();
     const QString lastAddress = form->lstAddress->item(form->lstAddress->count() - 1)->text();
-    const char *addressSql = "SELECT About FROM Informaiton WHERE address = ?1 ORDER BY rowid LIMIT 1";
+    const char *addressSql
+        = "SELECT About FROM Informaiton WHERE address = ?1 ORDER BY rowid LIMIT 1";
     report(u"click the first address of a category"_s,
            measure([&] { quietlySelect(form->lstAddress, firstAddress); },
                    [form] { form->lstAddress_Click(); }),
@@ -223,29 +228,35 @@ int runBook(int entries, bool skewed)
         editor->Text2->setText(about);
     };
     report(u"OK in the editor, add mode"_s,
-           measure([&] {
-               form->Text1->setText(u"add"_s);
-               fillEditor(typical, u"www.added.example.org"_s, u"added"_s);
-           }, [editor] { editor->Command1_Click(); }));
+           measure(
+               [&] {
+                   form->Text1->setText(u"add"_s);
+                   fillEditor(typical, u"www.added.example.org"_s, u"added"_s);
+               },
+               [editor] { editor->Command1_Click(); }));
     report(u"OK in the editor, modify mode"_s,
-           measure([&] {
-               form->Text1->setText(u"mod"_s);
-               orRaiseUnhandled(form->Data1->seekAddress(lastAddress));
-               fillEditor(typical, lastAddress, u"modified"_s);
-           }, [editor] { editor->Command1_Click(); }));
+           measure(
+               [&] {
+                   form->Text1->setText(u"mod"_s);
+                   orRaiseUnhandled(form->Data1->seekAddress(lastAddress));
+                   fillEditor(typical, lastAddress, u"modified"_s);
+               },
+               [editor] { editor->Command1_Click(); }));
 
     // Delete takes an entry away each time; it is put back untimed.
     QList<Row> removed;
     report(u"Delete"_s,
-           measure([&] {
-               form->Text1->setText(typical);
-               const QSignalBlocker blocker(form->lstAddress);
-               form->lstAddress->clear();
-               form->lstAddress->addItem(u"www.deleted.example.org"_s);
-               form->lstAddress->setCurrentRow(0);
-               orRaiseUnhandled(
-                   form->Data1->table().insert({typical, u"www.deleted.example.org"_s, u"x"_s}));
-           }, [form] { form->mnuedit_Click(int(Form1::EditItem::Delete)); }));
+           measure(
+               [&] {
+                   form->Text1->setText(typical);
+                   const QSignalBlocker blocker(form->lstAddress);
+                   form->lstAddress->clear();
+                   form->lstAddress->addItem(u"www.deleted.example.org"_s);
+                   form->lstAddress->setCurrentRow(0);
+                   orRaiseUnhandled(form->Data1->table().insert(
+                       {typical, u"www.deleted.example.org"_s, u"x"_s}));
+               },
+               [form] { form->mnuedit_Click(int(Form1::EditItem::Delete)); }));
 
     // Opening the book once more, as a second Larkspan would: most of it is
     // the check before the first write, SQLite's quick check of every page.
@@ -260,10 +271,13 @@ int runBook(int entries, bool skewed)
     report(u"open the book, checked as it opens"_s, Timing::measure(opens, {}, openBook),
            sql.time("PRAGMA quick_check(1)", QString(), opens));
     report(u"open the book, checked during the splash second"_s,
-           Timing::measure(opens, [&path] {
-               BookCheck::start(path);
-               QThread::msleep(1000);
-           }, openBook));
+           Timing::measure(
+               opens,
+               [&path] {
+                   BookCheck::start(path);
+                   QThread::msleep(1000);
+               },
+               openBook));
 
     QTextStream(stdout) << "peak resident KiB\t" << peakResidentKb() << '\n';
     WindowServices::instance().reset();
@@ -303,8 +317,9 @@ struct Line
 int runAll(const QString &self)
 {
     QTextStream out(stdout);
-    out << "Machine: " << QSysInfo::prettyProductName() << ", " << QSysInfo::currentCpuArchitecture()
-        << ", " << QThread::idealThreadCount() << " cores\n\n";
+    out << "Machine: " << QSysInfo::prettyProductName() << ", "
+        << QSysInfo::currentCpuArchitecture() << ", " << QThread::idealThreadCount()
+        << " cores\n\n";
 
     QList<double> splash;
     for (int i = 0; i < runs; ++i) {
@@ -327,20 +342,20 @@ int runAll(const QString &self)
 
     out << "| entries | action | median ms | p95 ms | plain SQL median ms | ratio |\n";
     out << "|---:|---|---:|---:|---:|---:|\n";
-    const QList<std::pair<int, bool>> books = {{1000, false},   {10000, false},
-                                               {100000, false}, {1000000, false},
-                                               {100000, true},  {1000000, true}};
+    const QList<std::pair<int, bool>> books = {{1000, false},    {10000, false}, {100000, false},
+                                               {1000000, false}, {100000, true}, {1000000, true}};
     for (const auto &[entries, skewed] : books) {
         QProcess child;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         child.setProcessEnvironment(env);
-        QStringList args{u"--run"_s, QString::number(entries)};
+        QStringList args {u"--run"_s, QString::number(entries)};
         if (skewed)
             args << u"skew"_s;
         child.start(self, args);
         child.waitForFinished(-1);
-        const QString label = QLocale(QLocale::English).toString(entries) + (skewed ? u" skewed"_s : QString());
+        const QString label
+            = QLocale(QLocale::English).toString(entries) + (skewed ? u" skewed"_s : QString());
         for (const QByteArray &raw : child.readAllStandardOutput().split('\n')) {
             const QStringList f = QString::fromUtf8(raw).split(u'\t');
             if (f.size() == 2) {
@@ -367,8 +382,9 @@ int runAll(const QString &self)
     for (const QByteArray &raw : exchange.readAllStandardOutput().split('\n')) {
         const QStringList f = QString::fromUtf8(raw).split(u'\t');
         if (f.size() == 4)
-            out << "| " << f[0] << " | " << f[1] << " | " << QString::number(f[2].toDouble(), 'f', 0)
-                << " | " << QString::number(f[3].toDouble(), 'f', 0) << " | - | - |\n";
+            out << "| " << f[0] << " | " << f[1] << " | "
+                << QString::number(f[2].toDouble(), 'f', 0) << " | "
+                << QString::number(f[3].toDouble(), 'f', 0) << " | - | - |\n";
     }
 
     HugeEntries::reportAll(self, out);

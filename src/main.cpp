@@ -45,9 +45,8 @@ int main(int argc, char *argv[])
     Larkspan::setPlatform(&platform);
 
     // The desktop session ending, `kill` and Ctrl+C end the program as Exit does.
-    const Larkspan::TerminationSignals endOnSignal([](int signal) {
-        Larkspan::WindowServices::instance().endProgram(128 + signal);
-    });
+    const Larkspan::TerminationSignals endOnSignal(
+        [](int signal) { Larkspan::WindowServices::instance().endProgram(128 + signal); });
 
     Larkspan::WindowServices::instance().showWindow(
         Larkspan::FormInstance<Larkspan::frmSplash1>::get());

@@ -40,17 +40,17 @@ QString hexDigitsMostSignificantFirst(const QByteArray &bytes)
 std::optional<QString> toolPath()
 {
     QString path;
-    const Outcome<bool> first = GetKeyValue(Registry::localMachine,
-                                            QString::fromUtf16(Registry::msinfoKey),
-                                            QString::fromUtf16(Registry::msinfoPathValue), path);
+    const Outcome<bool> first
+        = GetKeyValue(Registry::localMachine, QString::fromUtf16(Registry::msinfoKey),
+                      QString::fromUtf16(Registry::msinfoPathValue), path);
     if (!first.ok())
         return std::nullopt;
     if (first.value())
         return path; // used as read: the start will tell whether it is there
 
-    const Outcome<bool> second = GetKeyValue(Registry::localMachine,
-                                             QString::fromUtf16(Registry::toolsLocationKey),
-                                             QString::fromUtf16(Registry::toolsLocationValue), path);
+    const Outcome<bool> second
+        = GetKeyValue(Registry::localMachine, QString::fromUtf16(Registry::toolsLocationKey),
+                      QString::fromUtf16(Registry::toolsLocationValue), path);
     if (!second.ok() || !second.value())
         return std::nullopt;
 
@@ -89,7 +89,7 @@ Outcome<bool> GetKeyValue(quint32 KeyRoot, const QString &KeyName, const QString
         // The key is closed before the failure leaves, so no handle stays
         // open behind the caller's failure path.
         os.regCloseKey(key);
-        return Failure{u"the registry value has no data"_s};
+        return Failure {u"the registry value has no data"_s};
     }
 
     const QByteArray text = valueText(buffer, size);

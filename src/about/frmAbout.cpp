@@ -72,7 +72,8 @@ void frmAbout::buildControls()
         created->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         created->setAutoFillBackground(true);
         created->setFocusPolicy(Qt::NoFocus);
-        created->setGeometry(Twips::rect(twips.x(), twips.y(), twips.width(), twips.height(), this));
+        created->setGeometry(
+            Twips::rect(twips.x(), twips.y(), twips.width(), twips.height(), this));
         return created;
     };
     // A horizontal line from (left, y) to (right, y), `pixels` thick,

@@ -62,7 +62,7 @@ bool frmAbout::eventFilter(QObject *watched, QEvent *event)
         } else if (event->type() == QEvent::MouseButtonRelease) {
             const auto *mouse = static_cast<QMouseEvent *>(event);
             const bool click = m_label2Pressed && mouse->button() == Qt::LeftButton
-                               && Label2->rect().contains(mouse->position().toPoint());
+                && Label2->rect().contains(mouse->position().toPoint());
             m_label2Pressed = false;
             if (click)
                 Label2_Click();

@@ -18,13 +18,23 @@ namespace {
 
 // Qt's own options for the windows (QGuiApplication and QApplication read
 // them later from the same arguments). Accepted here, not shown in --help.
-const QStringList qtValueOptions = {
-    u"platform"_s, u"platformpluginpath"_s, u"platformtheme"_s, u"plugin"_s,
-    u"qwindowgeometry"_s, u"qwindowicon"_s, u"qwindowtitle"_s, u"session"_s,
-    u"display"_s, u"geometry"_s, u"title"_s, u"icon"_s, u"name"_s,
-    u"style"_s, u"stylesheet"_s};
-const QStringList qtFlagOptions = {u"reverse"_s, u"widgetcount"_s, u"nograb"_s, u"dograb"_s,
-                                   u"sync"_s};
+const QStringList qtValueOptions = {u"platform"_s,
+                                    u"platformpluginpath"_s,
+                                    u"platformtheme"_s,
+                                    u"plugin"_s,
+                                    u"qwindowgeometry"_s,
+                                    u"qwindowicon"_s,
+                                    u"qwindowtitle"_s,
+                                    u"session"_s,
+                                    u"display"_s,
+                                    u"geometry"_s,
+                                    u"title"_s,
+                                    u"icon"_s,
+                                    u"name"_s,
+                                    u"style"_s,
+                                    u"stylesheet"_s};
+const QStringList qtFlagOptions
+    = {u"reverse"_s, u"widgetcount"_s, u"nograb"_s, u"dograb"_s, u"sync"_s};
 
 CommandLine::Answer mistake(const QString &program, const QString &message)
 {
@@ -36,9 +46,10 @@ const QString importName = u"import"_s;
 
 QCommandLineOption formatOption()
 {
-    return QCommandLineOption(u"format"_s, u"export: html (a bookmark file browsers import), csv or "
-                                           u"json. Without it, FILE's extension decides; standard "
-                                           u"output gets html."_s,
+    return QCommandLineOption(u"format"_s,
+                              u"export: html (a bookmark file browsers import), csv or "
+                              u"json. Without it, FILE's extension decides; standard "
+                              u"output gets html."_s,
                               u"format"_s);
 }
 
@@ -52,7 +63,8 @@ QString commandHelp(const QString &command)
             u"FILE, or to standard output without FILE. No window or display is needed."_s);
         parser.addOption(formatOption());
         parser.addPositionalArgument(exportName, u"The command."_s);
-        parser.addPositionalArgument(u"FILE"_s, u"Where to write: .html, .csv or .json."_s, u"[FILE]"_s);
+        parser.addPositionalArgument(u"FILE"_s, u"Where to write: .html, .csv or .json."_s,
+                                     u"[FILE]"_s);
     } else {
         parser.setApplicationDescription(
             u"Adds FILE's entries to the address book (Tessmoor.mdb of the current folder) in one\n"
@@ -134,12 +146,12 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
     const QString command = positional.value(0);
     const bool exchange = command == exportName || command == importName;
     if (parser.isSet(help))
-        return Answer{0, exchange ? commandHelp(command) : parser.helpText(), {}};
+        return Answer {0, exchange ? commandHelp(command) : parser.helpText(), {}};
     if (parser.isSet(version))
-        return Answer{0,
-                      u"%1 %2\n"_s.arg(QCoreApplication::applicationName(),
-                                       QCoreApplication::applicationVersion()),
-                      {}};
+        return Answer {0,
+                       u"%1 %2\n"_s.arg(QCoreApplication::applicationName(),
+                                        QCoreApplication::applicationVersion()),
+                       {}};
     if (!positional.isEmpty() && !exchange)
         return mistake(program, u"Unknown command '%1'."_s.arg(command));
     if (parser.isSet(format) && command != exportName)
@@ -150,13 +162,16 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
         return mistake(program, u"export takes at most one FILE."_s);
 
     // A command's FILE is where the user stands, not in the home folder.
-    const QString file = positional.size() > 1 ? QFileInfo(positional[1]).absoluteFilePath() : QString();
+    const QString file
+        = positional.size() > 1 ? QFileInfo(positional[1]).absoluteFilePath() : QString();
     if (parser.isSet(home) && !QDir::setCurrent(QDir::homePath()))
-        return Answer{1, {}, u"%1: Cannot enter the home folder %2.\n"_s.arg(program, QDir::homePath())};
+        return Answer {
+            1, {}, u"%1: Cannot enter the home folder %2.\n"_s.arg(program, QDir::homePath())};
     if (exchange)
-        return Exchange{command == exportName ? Exchange::Command::Export : Exchange::Command::Import,
-                        parser.value(format), file};
-    return StartWindows{};
+        return Exchange {command == exportName ? Exchange::Command::Export
+                                               : Exchange::Command::Import,
+                         parser.value(format), file};
+    return StartWindows {};
 }
 
 } // namespace Larkspan

@@ -19,7 +19,7 @@ public:
     {
         int exitCode = 0;
         QString output; // for standard output
-        QString error;  // for standard error
+        QString error; // for standard error
 
         int print() const;
     };
@@ -37,7 +37,7 @@ public:
         enum class Command { Export, Import };
         Command command = Command::Export;
         QString format; // export's --format, if given
-        QString file;   // empty: export to standard output
+        QString file; // empty: export to standard output
 
         int run() const;
     };

@@ -21,7 +21,6 @@ namespace Larkspan {
 
 namespace {
 
-
 void paintField(QWidget *field)
 {
     QPalette palette = field->palette();
@@ -79,7 +78,8 @@ QLabel *Form2::caption(const QString &name, const QString &text, const QRect &de
 
 void Form2::buildControls()
 {
-    Label1 = caption(u"Label1"_s, u"Catagory of website:"_s, Twips::rect(120, 120, 1455, 180, this));
+    Label1
+        = caption(u"Label1"_s, u"Catagory of website:"_s, Twips::rect(120, 120, 1455, 180, this));
 
     Combo1 = new QComboBox(this);
     Combo1->setObjectName(u"Combo1"_s);

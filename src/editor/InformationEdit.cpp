@@ -58,8 +58,7 @@ void skipJoins(QTextCursor &cursor, bool backwards)
 
 InformationEdit::InformationEdit(QWidget *parent)
     : QPlainTextEdit(parent)
-{
-}
+{}
 
 void InformationEdit::setText(const QString &text)
 {
@@ -109,8 +108,8 @@ void InformationEdit::keyPressEvent(QKeyEvent *event)
         ensureCursorVisible();
         return;
     }
-    const bool backspace =
-        event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier);
+    const bool backspace
+        = event->key() == Qt::Key_Backspace && !(event->modifiers() & ~Qt::ShiftModifier);
     if ((backspace || event->matches(QKeySequence::Delete)) && !cursor.hasSelection()) {
         // The character on the far side of a join goes, not the join.
         skipJoins(cursor, backspace);

@@ -75,8 +75,8 @@ QString withChange(const QString &stored, QStringView edited)
 {
     const QString before = shown(stored);
     const qsizetype shorter = std::min(before.size(), edited.size());
-    const qsizetype head =
-        std::mismatch(before.cbegin(), before.cbegin() + shorter, edited.cbegin()).first
+    const qsizetype head
+        = std::mismatch(before.cbegin(), before.cbegin() + shorter, edited.cbegin()).first
         - before.cbegin();
     qsizetype tail = 0;
     while (tail < shorter - head

@@ -1,8 +1,8 @@
 #include "exchange/BookmarkFormat.h"
 
 #include "exchange/BookmarkReader.h"
-#include "platform/DesktopShell.h"
 #include "launcher/Module1.h"
+#include "platform/DesktopShell.h"
 
 using namespace Qt::StringLiterals;
 
@@ -24,13 +24,26 @@ void appendEscaped(QByteArray &out, QByteArrayView utf8, Lines lines)
         const char c = utf8[i];
         const char *reference = nullptr;
         switch (c) {
-        case '&': reference = "&amp;"; break;
-        case '<': reference = "&lt;"; break;
-        case '>': reference = "&gt;"; break;
-        case '"': reference = "&quot;"; break;
-        case '\r': reference = "&#13;"; break;
-        case '\n': reference = lines == Lines::One ? "&#10;" : nullptr; break;
-        case '\t': break;
+        case '&':
+            reference = "&amp;";
+            break;
+        case '<':
+            reference = "&lt;";
+            break;
+        case '>':
+            reference = "&gt;";
+            break;
+        case '"':
+            reference = "&quot;";
+            break;
+        case '\r':
+            reference = "&#13;";
+            break;
+        case '\n':
+            reference = lines == Lines::One ? "&#10;" : nullptr;
+            break;
+        case '\t':
+            break;
         default:
             if (static_cast<uchar>(c) < 0x20 || c == '\x7f')
                 reference = "\xEF\xBF\xBD";

@@ -25,7 +25,7 @@ QString fromXml(const xmlChar *text)
 bool isElement(const xmlNode *node, const char *name)
 {
     return node->type == XML_ELEMENT_NODE
-           && xmlStrcasecmp(node->name, reinterpret_cast<const xmlChar *>(name)) == 0;
+        && xmlStrcasecmp(node->name, reinterpret_cast<const xmlChar *>(name)) == 0;
 }
 
 QString attribute(xmlNode *node, const char *name)
@@ -50,7 +50,8 @@ QString textOf(xmlNode *node)
 QString descriptionOf(xmlNode *node)
 {
     QString text;
-    for (xmlNode *child = node->children; child && child->type == XML_TEXT_NODE; child = child->next)
+    for (xmlNode *child = node->children; child && child->type == XML_TEXT_NODE;
+         child = child->next)
         text += fromXml(child->content);
     qsizetype end = text.size();
     while (end > 0 && (text[end - 1] == u' ' || text[end - 1] == u'\t'))
@@ -64,8 +65,10 @@ QString descriptionOf(xmlNode *node)
 
 bool isBrowsersFolder(xmlNode *heading)
 {
-    return attribute(heading, "personal_toolbar_folder").compare(u"true"_s, Qt::CaseInsensitive) == 0
-           || attribute(heading, "unfiled_bookmarks_folder").compare(u"true"_s, Qt::CaseInsensitive) == 0;
+    return attribute(heading, "personal_toolbar_folder").compare(u"true"_s, Qt::CaseInsensitive)
+        == 0
+        || attribute(heading, "unfiled_bookmarks_folder").compare(u"true"_s, Qt::CaseInsensitive)
+        == 0;
 }
 
 struct DocumentDeleter
@@ -82,10 +85,10 @@ Outcome<ReadEntries> BookmarkReader::read()
         return faultAt(m_content, nul, u"a NUL character"_s);
     if (m_content.size() > INT_MAX)
         return faultAt(m_content, INT_MAX, u"the file is too large"_s);
-    const std::unique_ptr<xmlDoc, DocumentDeleter> document(htmlReadMemory(
-        m_content.data(), int(m_content.size()), nullptr, "UTF-8",
-        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET
-            | XML_PARSE_HUGE));
+    const std::unique_ptr<xmlDoc, DocumentDeleter> document(
+        htmlReadMemory(m_content.data(), int(m_content.size()), nullptr, "UTF-8",
+                       HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
+                           | HTML_PARSE_NONET | XML_PARSE_HUGE));
     xmlNode *root = document ? xmlDocGetRootElement(document.get()) : nullptr;
     if (!root)
         return faultAt(m_content, 0, u"no bookmarks in it"_s);
@@ -126,7 +129,7 @@ void BookmarkReader::enter(xmlNode *node)
         m_heading.reset();
         m_describable = false;
     } else if (isElement(node, "h3")) {
-        m_heading = Folder{textOf(node), isBrowsersFolder(node)};
+        m_heading = Folder {textOf(node), isBrowsersFolder(node)};
         m_describable = false;
     } else if (isElement(node, "a")) {
         m_heading.reset();
@@ -166,7 +169,7 @@ void BookmarkReader::bookmark(xmlNode *node)
         ++m_entries.skipped[u"bookmark without an address"_s];
         return;
     }
-    m_bookmarks.push_back({Record{category(), address, QString()}, href, textOf(node), {}});
+    m_bookmarks.push_back({Record {category(), address, QString()}, href, textOf(node), {}});
     m_describable = true;
 }
 
@@ -183,8 +186,8 @@ QString BookmarkReader::category() const
 QString BookmarkReader::informationOf(const Bookmark &bookmark)
 {
     const QString &title = bookmark.title;
-    bool onlyTheAddress = title.isEmpty() || title == bookmark.href
-                          || title == bookmark.record.address;
+    bool onlyTheAddress
+        = title.isEmpty() || title == bookmark.href || title == bookmark.record.address;
     if (!onlyTheAddress) {
         const auto typed = DesktopShell::urlToOpen(title);
         const auto linked = DesktopShell::urlToOpen(bookmark.href);

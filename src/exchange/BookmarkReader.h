@@ -26,7 +26,9 @@ namespace Larkspan {
 class BookmarkReader
 {
 public:
-    explicit BookmarkReader(QByteArrayView content) : m_content(content) {}
+    explicit BookmarkReader(QByteArrayView content)
+        : m_content(content)
+    {}
 
     Outcome<ReadEntries> read();
 

@@ -31,7 +31,9 @@ void appendField(QByteArray &out, const QString &field)
 class CsvReader
 {
 public:
-    explicit CsvReader(QByteArrayView content) : m_text(content) {}
+    explicit CsvReader(QByteArrayView content)
+        : m_text(content)
+    {}
 
     bool atEnd() const { return m_pos >= m_text.size(); }
     qsizetype position() const { return m_pos; }
@@ -42,9 +44,8 @@ public:
     {
         QList<QString> fields;
         for (;;) {
-            std::optional<QByteArray> field = m_pos < m_text.size() && m_text[m_pos] == '"'
-                                                  ? quotedField()
-                                                  : plainField();
+            std::optional<QByteArray> field
+                = m_pos < m_text.size() && m_text[m_pos] == '"' ? quotedField() : plainField();
             if (!field)
                 return std::nullopt;
             fields << QString::fromUtf8(*field);
@@ -55,12 +56,14 @@ public:
                 ++m_pos;
                 continue;
             }
-            if (c == '\n' || (c == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n')) {
+            if (c == '\n'
+                || (c == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n')) {
                 m_pos += c == '\r' ? 2 : 1;
                 return fields;
             }
-            return failAt(m_pos, c == '\r' ? u"a carriage return outside quotes"_s
-                                           : u"text after a field's closing quote"_s);
+            return failAt(m_pos,
+                          c == '\r' ? u"a carriage return outside quotes"_s
+                                    : u"text after a field's closing quote"_s);
         }
     }
 
@@ -132,15 +135,13 @@ bool CsvFormat::append(QByteArray &out, const Record &record)
     return true;
 }
 
-void CsvFormat::end(QByteArray &)
-{
-}
+void CsvFormat::end(QByteArray &) {}
 
 Outcome<ReadEntries> CsvFormat::parse(QByteArrayView content) const
 {
     CsvReader reader(content);
     const auto names = reader.record();
-    if (!names || *names != QList<QString>{u"Type"_s, u"address"_s, u"About"_s})
+    if (!names || *names != QList<QString> {u"Type"_s, u"address"_s, u"About"_s})
         return faultAt(content, 0, u"the first line is not Type,address,About"_s);
 
     ReadEntries outcome;

@@ -53,9 +53,10 @@ QString skippedReasons(const QMap<QString, qsizetype> &skipped)
 } // namespace
 
 ExchangeCommand::ExchangeCommand(const QString &bookPath, QIODevice &output, QIODevice &errors)
-    : m_bookPath(bookPath), m_output(output), m_errors(errors)
-{
-}
+    : m_bookPath(bookPath)
+    , m_output(output)
+    , m_errors(errors)
+{}
 
 void ExchangeCommand::say(QIODevice &device, const QString &line)
 {
@@ -66,12 +67,14 @@ int ExchangeCommand::exportBook(const QString &format, const QString &file)
 {
     using Kind = ExchangeFormat::Kind;
     const std::optional<Kind> kind = !format.isEmpty() ? ExchangeFormat::named(format)
-                                     : file.isEmpty()  ? std::optional(Kind::Html)
+        : file.isEmpty()                               ? std::optional(Kind::Html)
                                                        : ExchangeFormat::ofFileName(file);
     if (!kind) {
-        say(m_errors, format.isEmpty()
-                          ? u"larkspan export: the name %1 tells no format: give --format html, csv or json"_s.arg(file)
-                          : u"larkspan export: no format is called %1: use html, csv or json"_s.arg(format));
+        say(m_errors,
+            format.isEmpty()
+                ? u"larkspan export: the name %1 tells no format: give --format html, csv or json"_s
+                      .arg(file)
+                : u"larkspan export: no format is called %1: use html, csv or json"_s.arg(format));
         return Misused;
     }
     if (!file.isEmpty() && isPartOfBook(file, m_bookPath)) {
@@ -130,7 +133,8 @@ int ExchangeCommand::exportBook(const QString &format, const QString &file)
         return Failed;
     }
     if (leftOut > 0)
-        say(m_errors, u"larkspan export: %1 left out, with no address a browser can open"_s.arg(leftOut));
+        say(m_errors,
+            u"larkspan export: %1 left out, with no address a browser can open"_s.arg(leftOut));
     return Done;
 }
 
@@ -146,8 +150,8 @@ int ExchangeCommand::importFile(const QString &file)
         say(m_errors, u"larkspan import: cannot read %1: %2"_s.arg(file, input.errorString()));
         return Failed;
     }
-    const Outcome<ReadEntries> outcome =
-        ExchangeFormat::make(ExchangeFormat::ofContent(content))->read(content);
+    const Outcome<ReadEntries> outcome
+        = ExchangeFormat::make(ExchangeFormat::ofContent(content))->read(content);
     if (!outcome.ok()) {
         say(m_errors, u"%1:%2"_s.arg(file, outcome.error()));
         return Failed;
@@ -164,16 +168,16 @@ int ExchangeCommand::importFile(const QString &file)
         say(m_errors, added.error());
         return Failed;
     }
-    say(m_output, u"%1 added, %2 already present, %3"_s.arg(added.value())
-                      .arg(read.records.size() - added.value())
-                      .arg(skippedReasons(read.skipped)));
+    say(m_output,
+        u"%1 added, %2 already present, %3"_s.arg(added.value())
+            .arg(read.records.size() - added.value())
+            .arg(skippedReasons(read.skipped)));
     return Done;
 }
 
 namespace {
 
-template <typename Command>
-int onStandardStreams(const QString &bookPath, Command command)
+template<typename Command> int onStandardStreams(const QString &bookPath, Command command)
 {
     QFile output;
     QFile errors;
@@ -189,7 +193,8 @@ int onStandardStreams(const QString &bookPath, Command command)
 
 int runExport(const QString &bookPath, const QString &format, const QString &file)
 {
-    return onStandardStreams(bookPath, [&](ExchangeCommand &c) { return c.exportBook(format, file); });
+    return onStandardStreams(bookPath,
+                             [&](ExchangeCommand &c) { return c.exportBook(format, file); });
 }
 
 int runImport(const QString &bookPath, const QString &file)

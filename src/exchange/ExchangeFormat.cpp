@@ -62,8 +62,9 @@ QByteArrayView withoutByteOrderMark(QByteArrayView content)
 
 Failure faultAt(QByteArrayView content, qsizetype offset, const QString &message)
 {
-    const qsizetype line = 1 + content.first(qBound(qsizetype(0), offset, content.size())).count('\n');
-    return Failure{u"%1: %2"_s.arg(line).arg(message)};
+    const qsizetype line
+        = 1 + content.first(qBound(qsizetype(0), offset, content.size())).count('\n');
+    return Failure {u"%1: %2"_s.arg(line).arg(message)};
 }
 
 std::unique_ptr<ExchangeFormat> ExchangeFormat::make(Kind kind)

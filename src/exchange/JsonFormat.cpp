@@ -58,7 +58,9 @@ void appendUtf8(QByteArray &out, char32_t point)
 class JsonReader
 {
 public:
-    explicit JsonReader(QByteArrayView content) : m_text(content) {}
+    explicit JsonReader(QByteArrayView content)
+        : m_text(content)
+    {}
 
     bool entries(QList<Record> &records)
     {
@@ -118,7 +120,8 @@ private:
         }
         for (int i = 0; i < 3; ++i) {
             if (!seen[i])
-                return failAt(opening, u"the entry has no \"%1\""_s.arg(QString::fromUtf8(keys[i])));
+                return failAt(opening,
+                              u"the entry has no \"%1\""_s.arg(QString::fromUtf8(keys[i])));
         }
         return true;
     }
@@ -153,14 +156,30 @@ private:
             return failAt(at, u"an escape at the end of the file"_s);
         const char c = m_text[m_pos++];
         switch (c) {
-        case '"': case '\\': case '/': out += c; return true;
-        case 'b': out += '\b'; return true;
-        case 'f': out += '\f'; return true;
-        case 'n': out += '\n'; return true;
-        case 'r': out += '\r'; return true;
-        case 't': out += '\t'; return true;
-        case 'u': break;
-        default: return failAt(at, u"an unknown escape"_s);
+        case '"':
+        case '\\':
+        case '/':
+            out += c;
+            return true;
+        case 'b':
+            out += '\b';
+            return true;
+        case 'f':
+            out += '\f';
+            return true;
+        case 'n':
+            out += '\n';
+            return true;
+        case 'r':
+            out += '\r';
+            return true;
+        case 't':
+            out += '\t';
+            return true;
+        case 'u':
+            break;
+        default:
+            return failAt(at, u"an unknown escape"_s);
         }
         char32_t point = 0;
         if (!hex4(point))
@@ -186,10 +205,10 @@ private:
             return false;
         for (int i = 0; i < 4; ++i) {
             const char c = m_text[m_pos++];
-            const int digit = c >= '0' && c <= '9'   ? c - '0'
-                              : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                              : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                     : -1;
+            const int digit = c >= '0' && c <= '9' ? c - '0'
+                : c >= 'a' && c <= 'f'             ? c - 'a' + 10
+                : c >= 'A' && c <= 'F'             ? c - 'A' + 10
+                                                   : -1;
             if (digit < 0)
                 return false;
             point = point * 16 + char32_t(digit);

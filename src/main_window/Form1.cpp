@@ -80,7 +80,8 @@ void Form1::buildControls()
         return box;
     };
 
-    Label1 = heading(u"Label1"_s, u"          Site Catagory:"_s, Twips::rect(30, 30, 2655, 300, this));
+    Label1
+        = heading(u"Label1"_s, u"          Site Catagory:"_s, Twips::rect(30, 30, 2655, 300, this));
     lstType = list(u"lstType"_s, Twips::rect(30, 400, 2655, 3960, this));
     Label2 = heading(u"Label2"_s, u"               The complete web/email address:"_s,
                      Twips::rect(2760, 30, 5295, 300, this));
@@ -116,7 +117,8 @@ void Form1::buildMenus()
 {
     ed = menuBar()->addMenu(u"&Edit"_s);
     ed->setObjectName(u"ed"_s);
-    const struct {
+    const struct
+    {
         EditItem index;
         const char16_t *caption;
         QKeySequence shortcut;

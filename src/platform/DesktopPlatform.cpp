@@ -17,8 +17,7 @@ namespace Larkspan {
 
 DesktopPlatform::DesktopPlatform()
     : m_registry(std::make_unique<LinuxRegistry>())
-{
-}
+{}
 
 DesktopPlatform::~DesktopPlatform() = default;
 
@@ -56,7 +55,7 @@ long DesktopPlatform::regCloseKey(quint32 key)
 Outcome<QString> DesktopPlatform::fileName(const QString &path)
 {
     if (path.contains(QChar(0)))
-        return Failure{u"a path cannot hold a NUL character"_s};
+        return Failure {u"a path cannot hold a NUL character"_s};
     const QFileInfo info(path);
     if (!info.isFile() || info.isHidden())
         return QString();

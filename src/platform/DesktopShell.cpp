@@ -33,12 +33,12 @@ Outcome<qint64> DesktopShell::startProgram(const QString &path, int windowStyle)
     // An absolute path names one file: QProcess searches PATH only for a
     // name without "/", which is exactly what we refuse here.
     if (!QDir::isAbsolutePath(path) || path.contains(QChar(0)))
-        return Failure{u"only a program given by its absolute path is started"_s};
+        return Failure {u"only a program given by its absolute path is started"_s};
     QProcess process;
     process.setProgram(path);
     qint64 pid = 0;
     if (!process.startDetached(&pid))
-        return Failure{process.errorString()};
+        return Failure {process.errorString()};
     return pid;
 }
 

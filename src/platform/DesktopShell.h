@@ -33,7 +33,7 @@ class DesktopShell
 {
 public:
     // Results of shellExecute, after the shell's convention.
-    static constexpr qintptr handedOver = 42;   // greater than 32: success
+    static constexpr qintptr handedOver = 42; // greater than 32: success
     static constexpr qintptr nothingOpened = 2; // "file not found"
 
     // The longest single argument the kernel passes to a program, NUL

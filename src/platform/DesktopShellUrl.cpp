@@ -31,7 +31,7 @@ bool startsWithPort(QStringView rest)
     if (digits == 0)
         return false;
     return digits == rest.size() || rest.at(digits) == u'/' || rest.at(digits) == u'?'
-           || rest.at(digits) == u'#';
+        || rest.at(digits) == u'#';
 }
 
 // A web address: http, https or ftp, with a host to reach. Any other
@@ -42,7 +42,7 @@ bool isWebAddress(const QUrl &url)
 {
     const QString scheme = url.scheme();
     return (scheme == u"http"_s || scheme == u"https"_s || scheme == u"ftp"_s)
-           && !url.host().isEmpty();
+        && !url.host().isEmpty();
 }
 
 // Characters a URL may hold that a shell would still act on inside quotes.
@@ -118,8 +118,8 @@ bool DesktopShell::hasScheme(const QString &file)
         if (!isAsciiLetter(c) && !isAsciiDigit(c) && c != u'+' && c != u'-' && c != u'.')
             return false;
     }
-    const bool looksLikeHost = scheme.contains(u'.')
-                               || scheme.compare(u"localhost", Qt::CaseInsensitive) == 0;
+    const bool looksLikeHost
+        = scheme.contains(u'.') || scheme.compare(u"localhost", Qt::CaseInsensitive) == 0;
     return !(looksLikeHost && startsWithPort(QStringView(file).mid(colon + 1)));
 }
 

@@ -19,8 +19,8 @@ QStringList LinuxRegistry::defaultCandidates()
     // load, not the system's particulars. lshw-gtk is left out too: it
     // needs root to list anything.
     const QStringList tools = {
-        u"hardinfo2"_s,   // the maintained successor of hardinfo
-        u"hardinfo"_s,    // System Profiler and Benchmark
+        u"hardinfo2"_s, // the maintained successor of hardinfo
+        u"hardinfo"_s, // System Profiler and Benchmark
         u"kinfocenter"_s, // KDE Plasma
         u"xfce4-about"_s, // Xfce: its System tab
     };
@@ -35,8 +35,7 @@ QStringList LinuxRegistry::defaultCandidates()
 
 LinuxRegistry::LinuxRegistry(QStringList candidates)
     : m_candidates(std::move(candidates))
-{
-}
+{}
 
 std::optional<QString> LinuxRegistry::installedTool() const
 {

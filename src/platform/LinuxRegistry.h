@@ -36,10 +36,10 @@ public:
     // The first candidate that is an executable regular file.
     std::optional<QString> installedTool() const;
 
-    long regOpenKeyEx(quint32 root, const QString &subKey, quint32 options,
-                      quint32 samDesired, quint32 *key);
-    long regQueryValueEx(quint32 key, const QString &valueName, quint32 *type,
-                         QByteArray *data, quint32 *dataSize);
+    long regOpenKeyEx(quint32 root, const QString &subKey, quint32 options, quint32 samDesired,
+                      quint32 *key);
+    long regQueryValueEx(quint32 key, const QString &valueName, quint32 *type, QByteArray *data,
+                         quint32 *dataSize);
     long regCloseKey(quint32 key);
 
 private:

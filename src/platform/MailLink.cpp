@@ -24,7 +24,7 @@ bool hasControl(const QString &text)
     return std::any_of(text.cbegin(), text.cend(), [](QChar c) {
         const QChar::Category category = c.category();
         return category == QChar::Other_Control || category == QChar::Separator_Line
-               || category == QChar::Separator_Paragraph;
+            || category == QChar::Separator_Paragraph;
     });
 }
 

@@ -17,12 +17,15 @@ struct Failure
 
 // A value, or the failure that left none. Outcome<void> is the form for
 // operations that yield nothing but success.
-template <typename T>
-class [[nodiscard]] Outcome
+template<typename T> class [[nodiscard]] Outcome
 {
 public:
-    Outcome(T value) : m_value(std::move(value)) {}
-    Outcome(Failure failure) : m_error(std::move(failure.error)) {}
+    Outcome(T value)
+        : m_value(std::move(value))
+    {}
+    Outcome(Failure failure)
+        : m_error(std::move(failure.error))
+    {}
 
     bool ok() const { return m_value.has_value(); }
     const T &value() const
@@ -36,23 +39,25 @@ public:
         return *m_value;
     }
     const QString &error() const { return m_error; }
-    Failure failure() const { return Failure{m_error}; }
+    Failure failure() const { return Failure {m_error}; }
 
 private:
     std::optional<T> m_value;
     QString m_error;
 };
 
-template <>
-class [[nodiscard]] Outcome<void>
+template<> class [[nodiscard]] Outcome<void>
 {
 public:
     Outcome() = default;
-    Outcome(Failure failure) : m_failed(true), m_error(std::move(failure.error)) {}
+    Outcome(Failure failure)
+        : m_failed(true)
+        , m_error(std::move(failure.error))
+    {}
 
     bool ok() const { return !m_failed; }
     const QString &error() const { return m_error; }
-    Failure failure() const { return Failure{m_error}; }
+    Failure failure() const { return Failure {m_error}; }
 
 private:
     bool m_failed = false;

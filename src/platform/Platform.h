@@ -25,12 +25,11 @@ public:
     // `operation` and `parameters` are null when they hold no value. Yields
     // the shell's result, greater than 32 on success, or a failure when the
     // call itself could not be made.
-    virtual Outcome<qintptr> shellExecute(qintptr owner,
-                                          const std::optional<QString> &operation,
+    virtual Outcome<qintptr> shellExecute(qintptr owner, const std::optional<QString> &operation,
                                           const QString &file,
                                           const std::optional<QString> &parameters,
-                                          const QString &directory,
-                                          int showCommand) = 0;
+                                          const QString &directory, int showCommand)
+        = 0;
 
     // Starts the executable at `path` without waiting for it. Yields the new
     // task's identifier, or a failure when the program cannot be started.
@@ -40,9 +39,11 @@ public:
     // the calls they stand for. `data` is the caller's buffer: its size on
     // entry is the room offered, `*dataSize` is in/out in bytes.
     virtual long regOpenKeyEx(quint32 root, const QString &subKey, quint32 options,
-                              quint32 samDesired, quint32 *key) = 0;
+                              quint32 samDesired, quint32 *key)
+        = 0;
     virtual long regQueryValueEx(quint32 key, const QString &valueName, quint32 *type,
-                                 QByteArray *data, quint32 *dataSize) = 0;
+                                 QByteArray *data, quint32 *dataSize)
+        = 0;
     virtual long regCloseKey(quint32 key) = 0;
 
     // The file-existence test: the file's name when a normal file exists at
@@ -75,8 +76,7 @@ void setPlatform(Platform *platform);
 
 // The value of `outcome`; a failure is raised as one that no handler
 // catches. Handlers use it where a failure is not theirs to answer.
-template <typename T>
-T orRaiseUnhandled(Outcome<T> outcome)
+template<typename T> T orRaiseUnhandled(Outcome<T> outcome)
 {
     if (!outcome.ok())
         raiseUnhandled(outcome.error());

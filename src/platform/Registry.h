@@ -31,10 +31,10 @@ inline constexpr long moreData = 234;
 
 // Value types.
 inline constexpr quint32 typeNone = 0;
-inline constexpr quint32 typeString = 1;       // 8-bit text, NUL-terminated
+inline constexpr quint32 typeString = 1; // 8-bit text, NUL-terminated
 inline constexpr quint32 typeExpandString = 2;
 inline constexpr quint32 typeBinary = 3;
-inline constexpr quint32 typeDword = 4;        // 32-bit number, least significant byte first
+inline constexpr quint32 typeDword = 4; // 32-bit number, least significant byte first
 
 // Options of the open call: 0, or "open the link itself".
 inline constexpr quint32 optionOpenLink = 0x8u;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-
 namespace Larkspan {
 
 QString RegistryTable::keyId(quint32 root, const QString &keyPath)
@@ -31,7 +30,7 @@ void RegistryTable::addKey(quint32 root, const QString &keyPath)
 void RegistryTable::setValue(quint32 root, const QString &keyPath, const QString &valueName,
                              quint32 type, const QByteArray &data)
 {
-    m_keys[keyId(root, keyPath)].values.insert(valueName.toCaseFolded(), Value{type, data});
+    m_keys[keyId(root, keyPath)].values.insert(valueName.toCaseFolded(), Value {type, data});
 }
 
 void RegistryTable::denyKey(quint32 root, const QString &keyPath)
@@ -67,7 +66,7 @@ long RegistryTable::regOpenKeyEx(quint32 root, const QString &subKey, quint32 op
     // A key below an open key: its path continues the open key's path.
     const bool baseIsRoot = base->endsWith(u':');
     const QString id = subKey.isEmpty() ? *base
-                       : baseIsRoot     ? *base + subKey.toCaseFolded()
+        : baseIsRoot                    ? *base + subKey.toCaseFolded()
                                         : *base + u'\\' + subKey.toCaseFolded();
     const auto it = m_keys.constFind(id);
     if (it == m_keys.constEnd())

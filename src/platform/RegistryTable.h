@@ -21,17 +21,17 @@ class RegistryTable
 public:
     // Filling the table.
     void addKey(quint32 root, const QString &keyPath);
-    void setValue(quint32 root, const QString &keyPath, const QString &valueName,
-                  quint32 type, const QByteArray &data);
+    void setValue(quint32 root, const QString &keyPath, const QString &valueName, quint32 type,
+                  const QByteArray &data);
     // Opening this key answers "access denied".
     void denyKey(quint32 root, const QString &keyPath);
     void removeKey(quint32 root, const QString &keyPath);
     bool hasKey(quint32 root, const QString &keyPath) const;
 
-    long regOpenKeyEx(quint32 root, const QString &subKey, quint32 options,
-                      quint32 samDesired, quint32 *key);
-    long regQueryValueEx(quint32 key, const QString &valueName, quint32 *type,
-                         QByteArray *data, quint32 *dataSize);
+    long regOpenKeyEx(quint32 root, const QString &subKey, quint32 options, quint32 samDesired,
+                      quint32 *key);
+    long regQueryValueEx(quint32 key, const QString &valueName, quint32 *type, QByteArray *data,
+                         quint32 *dataSize);
     long regCloseKey(quint32 key);
 
     // The handles handed out and not closed yet, in the order they were opened.

@@ -50,8 +50,8 @@ frmSplash1::frmSplash1()
     Image1->setPixmap(title);
     // At its natural size the picture is one pixel wider and taller than the
     // window, so its last column and row are cut off.
-    Image1->setGeometry(QRect(QPoint(0, 0), title.isNull() ? Twips::size(6480, 3240, this)
-                                                           : title.size()));
+    Image1->setGeometry(
+        QRect(QPoint(0, 0), title.isNull() ? Twips::size(6480, 3240, this) : title.size()));
     Image1->setAccessibleName(u"Larkspan"_s);
 
     ProgressBar1 = new QProgressBar(this);

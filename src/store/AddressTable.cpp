@@ -30,6 +30,7 @@ namespace {
 
 using namespace Schema;
 
+// clang-format off
 constexpr auto nextRow = join(selectRows, u" WHERE rowid > ? ORDER BY rowid LIMIT 1");
 constexpr auto deleteRow = join(u"DELETE FROM ", table, u" WHERE rowid = ?");
 
@@ -60,6 +61,7 @@ constexpr auto addressesInOrder = join(
 constexpr auto addressesByScan = join(
     u"SELECT ", addressText, u" FROM ", table, u" WHERE ", typeText, u" = ?1 COLLATE BINARY",
     u" ORDER BY rowid");
+// clang-format on
 
 QAtomicInt connectionCounter;
 
@@ -73,8 +75,7 @@ QList<AddressTable *> &openTables()
 
 AddressTable::AddressTable()
     : m_connection(u"larkspan-store-%1"_s.arg(connectionCounter.fetchAndAddRelaxed(1)))
-{
-}
+{}
 
 AddressTable::~AddressTable()
 {
@@ -103,13 +104,13 @@ Outcome<void> AddressTable::openConnection(const QString &path)
     close();
     m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connection);
     if (!m_db.isValid())
-        return Failure{Sql::engineMessage(m_db.lastError())};
+        return Failure {Sql::engineMessage(m_db.lastError())};
     m_db.setDatabaseName(BookFiles::uri(path, BookFiles::Access::Work));
     m_db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI"_s.arg(busyTimeoutMs));
     if (!m_db.open()) {
         const QString message = Sql::engineMessage(m_db.lastError());
         close();
-        return Failure{message};
+        return Failure {message};
     }
     openTables().append(this);
     // Registered once Qt's SQL statics exist, so that it runs before they go.
@@ -187,7 +188,6 @@ void AddressTable::prepareForSpeed()
     m_companions = db && CompanionTables(db).prepare(&BuildProgress::report).ok();
 }
 
-
 QSqlQuery &AddressTable::prepared(Statement which, QStringView sql)
 {
     // Statements asked for again and again are prepared once.
@@ -203,17 +203,16 @@ QSqlQuery &AddressTable::prepared(Statement which, QStringView sql)
 Outcome<void> AddressTable::createTable()
 {
     if (!m_db.transaction())
-        return Failure{Sql::engineMessage(m_db.lastError())};
+        return Failure {Sql::engineMessage(m_db.lastError())};
     auto rollback = qScopeGuard([this] { m_db.rollback(); });
     QSqlQuery query(m_db);
     // Another Larkspan may have created it a moment ago.
-    for (QStringView statement :
-         {Schema::createTable.view(), createAddressIndex.view()}) {
+    for (QStringView statement : {Schema::createTable.view(), createAddressIndex.view()}) {
         if (!query.exec(statement.toString()))
-            return Failure{Sql::engineMessage(query)};
+            return Failure {Sql::engineMessage(query)};
     }
     if (!m_db.commit())
-        return Failure{Sql::engineMessage(m_db.lastError())};
+        return Failure {Sql::engineMessage(m_db.lastError())};
     rollback.dismiss();
     return {};
 }
@@ -223,10 +222,10 @@ Outcome<std::optional<Row>> AddressTable::singleRow(QSqlQuery &query)
     // A statement left open would hold a read lock on the file.
     const auto finish = qScopeGuard([&query] { query.finish(); });
     if (!query.exec())
-        return Failure{Sql::engineMessage(query)};
+        return Failure {Sql::engineMessage(query)};
     if (!query.next()) {
         if (query.lastError().isValid())
-            return Failure{Sql::engineMessage(query)};
+            return Failure {Sql::engineMessage(query)};
         return std::optional<Row>();
     }
     // A NULL reads as a null string and any text as a string that is not
@@ -257,7 +256,7 @@ Outcome<qint64> AddressTable::insert(const Record &record)
     query.addBindValue(Sql::storedText(record.address));
     query.addBindValue(Sql::storedText(record.about));
     if (!query.exec())
-        return Failure{Sql::engineMessage(query)};
+        return Failure {Sql::engineMessage(query)};
     return query.lastInsertId().toLongLong();
 }
 
@@ -277,7 +276,7 @@ Outcome<bool> AddressTable::update(qint64 rowid, const Record &loaded, const Rec
         query.addBindValue(*value);
     const auto finish = qScopeGuard([&query] { query.finish(); });
     if (!query.exec())
-        return Failure{Sql::engineMessage(query)};
+        return Failure {Sql::engineMessage(query)};
     return query.numRowsAffected() == 1;
 }
 
@@ -287,7 +286,7 @@ Outcome<void> AddressTable::remove(qint64 rowid)
     query.prepare(deleteRow.toString());
     query.addBindValue(rowid);
     if (!query.exec())
-        return Failure{Sql::engineMessage(query)};
+        return Failure {Sql::engineMessage(query)};
     return {};
 }
 
@@ -310,14 +309,14 @@ Outcome<QStringList> AddressTable::column(Statement which, QStringView sql,
     // from SQLite, on the connection Qt opened, without a QVariant per value.
     sqlite3 *db = sqliteHandle();
     if (!db)
-        return Failure{u"the SQLite driver gives no handle"_s};
+        return Failure {u"the SQLite driver gives no handle"_s};
     sqlite3_stmt *&statement = m_raw[static_cast<size_t>(which)];
     if (!statement
         && sqlite3_prepare16_v3(db, sql.utf16(), int(sql.size() * sizeof(char16_t)),
                                 SQLITE_PREPARE_PERSISTENT, &statement, nullptr)
-               != SQLITE_OK) {
+            != SQLITE_OK) {
         statement = nullptr;
-        return Failure{QString::fromUtf8(sqlite3_errmsg(db))};
+        return Failure {QString::fromUtf8(sqlite3_errmsg(db))};
     }
     // A statement left open would hold a read lock on the file.
     const auto reset = qScopeGuard([statement] {
@@ -334,7 +333,7 @@ Outcome<QStringList> AddressTable::column(Statement which, QStringView sql,
         result << QString::fromUtf8(text, sqlite3_column_bytes(statement, 0));
     }
     if (rc != SQLITE_DONE)
-        return Failure{QString::fromUtf8(sqlite3_errmsg(db))};
+        return Failure {QString::fromUtf8(sqlite3_errmsg(db))};
     return result;
 }
 

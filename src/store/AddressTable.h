@@ -83,14 +83,7 @@ public:
     Outcome<qsizetype> addMissing(const QList<Record> &records);
 
 private:
-    enum class Statement {
-        Next,
-        Categories,
-        Addresses,
-        FirstWithAddress,
-        Update,
-        Count
-    };
+    enum class Statement { Next, Categories, Addresses, FirstWithAddress, Update, Count };
 
     Outcome<void> openConnection(const QString &path);
     Outcome<void> createTable();

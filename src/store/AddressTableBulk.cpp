@@ -46,7 +46,8 @@ public:
     }
     QString text(int column) const
     {
-        const auto *bytes = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        const auto *bytes
+            = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
         return QString::fromUtf8(bytes, sqlite3_column_bytes(m_statement, column));
     }
     void rewind()
@@ -65,6 +66,7 @@ using namespace Schema;
 // NULL reads as the empty text. Where an index should serve, a comparison in
 // the column's own collation stands beside the exact one: it lets the index
 // find the candidates, the exact one picks among them.
+// clang-format off
 constexpr auto readFields = join(
     u"IFNULL(", typeColumn, u", ''), IFNULL(", addressColumn, u", ''), IFNULL(", aboutColumn, u", '')");
 constexpr auto byRecord = join(u"SELECT ", readFields, u" FROM ", table, u" ORDER BY rowid");
@@ -96,6 +98,7 @@ constexpr auto heldBeforeAsNull = join(
 constexpr auto insertNumbered = join(
     u"INSERT INTO ", table, u" (", typeColumn, u", ", addressColumn, u", ", aboutColumn, u")",
     u" VALUES (?1, ?2, ?3)");
+// clang-format on
 
 // Hands the rows of `rows` to `each`: true when they all went, false when
 // `each` stopped.
@@ -104,11 +107,11 @@ Outcome<bool> handOver(sqlite3 *db, OneCallStatement &rows,
 {
     int rc = SQLITE_ROW;
     while ((rc = sqlite3_step(rows)) == SQLITE_ROW) {
-        if (!each(Record{rows.text(0), rows.text(1), rows.text(2)}))
+        if (!each(Record {rows.text(0), rows.text(1), rows.text(2)}))
             return false;
     }
     if (rc != SQLITE_DONE)
-        return Failure{errorOf(db)};
+        return Failure {errorOf(db)};
     return true;
 }
 
@@ -141,16 +144,16 @@ Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const 
 {
     sqlite3 *db = sqliteHandle();
     if (!db)
-        return Failure{u"the address book is not open"_s};
+        return Failure {u"the address book is not open"_s};
     // One reading, however many statements it takes.
     if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return Failure{errorOf(db)};
+        return Failure {errorOf(db)};
     auto end = qScopeGuard([db] { sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr); });
 
     if (order == Order::Records) {
         OneCallStatement rows(db, byRecord.view());
         if (!rows.ok())
-            return Failure{errorOf(db)};
+            return Failure {errorOf(db)};
         if (const Outcome<bool> read = handOver(db, rows, each); !read.ok())
             return read.failure();
         return {};
@@ -162,7 +165,7 @@ Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const 
     OneCallStatement named(db, entriesOf.view());
     OneCallStatement none(db, entriesOfNoCategory.view());
     if (!categories.ok() || !named.ok() || !none.ok())
-        return Failure{errorOf(db)};
+        return Failure {errorOf(db)};
     QList<QByteArray> types;
     bool someNull = false;
     int rc = SQLITE_ROW;
@@ -171,7 +174,7 @@ Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const 
         someNull = someNull || sqlite3_column_int(categories, 1) != 0;
     }
     if (rc != SQLITE_DONE)
-        return Failure{errorOf(db)};
+        return Failure {errorOf(db)};
     // NULL and '' are one category, at the first appearance of either.
     bool emptyDone = false;
     for (const QByteArray &type : std::as_const(types)) {
@@ -194,7 +197,7 @@ Outcome<qsizetype> AddressTable::addMissing(const QList<Record> &records)
 {
     sqlite3 *db = sqliteHandle();
     if (!db)
-        return Failure{u"the address book is not open"_s};
+        return Failure {u"the address book is not open"_s};
     // Taking the write lock first makes "held before" one fixed moment, even
     // with another Larkspan writing to the same file.
     // Every insert fires the companion tables' triggers, so SQLite keeps a
@@ -203,24 +206,24 @@ Outcome<qsizetype> AddressTable::addMissing(const QList<Record> &records)
     sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
     const auto usualCache = wholeBookCache(db);
     if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return Failure{errorOf(db)};
+        return Failure {errorOf(db)};
     auto rollback = qScopeGuard([db] { sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr); });
 
     OneCallStatement last(db, lastRow.view());
     if (!last.ok() || sqlite3_step(last) != SQLITE_ROW)
-        return Failure{errorOf(db)};
+        return Failure {errorOf(db)};
     const sqlite3_int64 lastBefore = sqlite3_column_int64(last, 0);
 
     OneCallStatement held(db, heldBefore.view());
     OneCallStatement heldAsNull(db, heldBeforeAsNull.view());
     OneCallStatement insert(db, insertNumbered.view());
     if (!held.ok() || !heldAsNull.ok() || !insert.ok())
-        return Failure{errorOf(db)};
+        return Failure {errorOf(db)};
 
     qsizetype added = 0;
     for (const Record &record : records) {
-        const QByteArray fields[3] = {record.type.toUtf8(), record.address.toUtf8(),
-                                      record.about.toUtf8()};
+        const QByteArray fields[3]
+            = {record.type.toUtf8(), record.address.toUtf8(), record.about.toUtf8()};
         const auto lookUp = [&](OneCallStatement &statement) {
             for (int i = 0; i < 3; ++i)
                 statement.bind(i + 1, fields[i]);
@@ -236,15 +239,15 @@ Outcome<qsizetype> AddressTable::addMissing(const QList<Record> &records)
             found = lookUp(heldAsNull);
         if (found == SQLITE_DONE) {
             if (sqlite3_step(insert) != SQLITE_DONE)
-                return Failure{errorOf(db)};
+                return Failure {errorOf(db)};
             ++added;
         } else if (found != SQLITE_ROW) {
-            return Failure{errorOf(db)};
+            return Failure {errorOf(db)};
         }
         insert.rewind();
     }
     if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return Failure{errorOf(db)};
+        return Failure {errorOf(db)};
     rollback.dismiss();
     return added;
 }

@@ -27,7 +27,7 @@ public:
     {
         if (sqlite3_open_v2(uri.toUtf8().constData(), &m_db, flags | SQLITE_OPEN_URI, nullptr)
             != SQLITE_OK)
-            m_failure = Failure{message()};
+            m_failure = Failure {message()};
         else
             sqlite3_busy_timeout(m_db, Schema::busyTimeoutMs);
     }
@@ -48,7 +48,7 @@ public:
         if (sqlite3_prepare16_v2(m_db, sql.utf16(), int(sql.size() * sizeof(char16_t)),
                                  &m_statement, nullptr)
             != SQLITE_OK)
-            return Failure{message()};
+            return Failure {message()};
         return {};
     }
 
@@ -62,7 +62,7 @@ public:
         case SQLITE_DONE:
             return QString();
         default:
-            return Failure{message()};
+            return Failure {message()};
         }
     }
 
@@ -111,7 +111,7 @@ Outcome<void> run(const QString &path)
     if (!found.ok())
         return found.failure();
     if (found.value() != u"ok")
-        return Failure{QString::fromUtf8(sqlite3_errstr(SQLITE_CORRUPT))};
+        return Failure {QString::fromUtf8(sqlite3_errstr(SQLITE_CORRUPT))};
     return {};
 }
 
@@ -133,8 +133,8 @@ std::optional<Stamp> stampOf(const QString &path)
     struct stat info = {};
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return std::nullopt;
-    return Stamp{info.st_dev, info.st_ino, info.st_size,
-                 qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
+    return Stamp {info.st_dev, info.st_ino, info.st_size,
+                  qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec};
 }
 
 struct Checked
@@ -155,7 +155,7 @@ void start(const QString &path)
     startedPath = path;
     started = std::async(std::launch::async, [path] {
         Outcome<void> verdict = run(path);
-        return Checked{std::move(verdict), stampOf(path)};
+        return Checked {std::move(verdict), stampOf(path)};
     });
 }
 

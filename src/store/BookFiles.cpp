@@ -48,9 +48,10 @@ QString uri(const QString &path, Access access)
 {
     const QFileInfo file(path);
     QUrl url = QUrl::fromLocalFile(file.absoluteFilePath());
-    const bool folderWritable = ::faccessat(AT_FDCWD, QFile::encodeName(file.absolutePath()).constData(),
-                                            W_OK, AT_EACCESS)
-                                == 0;
+    const bool folderWritable
+        = ::faccessat(AT_FDCWD, QFile::encodeName(file.absolutePath()).constData(), W_OK,
+                      AT_EACCESS)
+        == 0;
     if (access == Access::Work && folderWritable)
         return url.toString(QUrl::FullyEncoded);
     const bool wholeInOneFile = inWalMode(path) && !QFileInfo::exists(writeAheadLog(path));

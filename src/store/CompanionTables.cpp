@@ -26,6 +26,7 @@ using namespace Schema;
 
 // Counts cost a walk over each table's pages but no decoding of its rows;
 // the first and the last record, looked up, catch renumbered records.
+// clang-format off
 constexpr auto countsInStep = join(
     u"WITH counts AS (SELECT",
     u" (SELECT COUNT(*) FROM ", table, u") AS records,",
@@ -45,7 +46,9 @@ constexpr auto countsInStep = join(
     categoryTable, u" AS c WHERE c.", typeColumn, u" = ends.type AND c.", firstRowColumn,
     u" = ends.row))",
     u" FROM counts");
+// clang-format on
 constexpr auto schemaTexts = u"SELECT sql FROM sqlite_master WHERE sql IS NOT NULL";
+// clang-format off
 constexpr auto addressIndexKey = join(
     u"SELECT x.name, x.coll, l.partial FROM pragma_index_list('", table, u"') AS l,",
     u" pragma_index_xinfo(l.name) AS x WHERE l.name = '", addressIndex, u"' AND x.seqno = 0");
@@ -60,6 +63,7 @@ constexpr auto rowRange = join(
     u"SELECT (SELECT MIN(rowid) FROM ", table, u"), (SELECT MAX(rowid) FROM ", table, u")");
 constexpr auto readInOrder = join(
     u"SELECT rowid, ", typeText, u", ", addressText, u" FROM ", table, u" ORDER BY rowid");
+// clang-format on
 
 // Rows go into the address table this many to a statement.
 constexpr int rowsPerInsert = 64;
@@ -72,7 +76,8 @@ constexpr double insertShare = 0.45;
 class Statement
 {
 public:
-    Statement(sqlite3 *db, QStringView sql) : m_db(db)
+    Statement(sqlite3 *db, QStringView sql)
+        : m_db(db)
     {
         if (sqlite3_prepare16_v3(db, sql.utf16(), int(sql.size() * sizeof(char16_t)), 0,
                                  &m_statement, nullptr)
@@ -87,7 +92,7 @@ public:
 
     bool prepared() const { return m_statement; }
     sqlite3_stmt *handle() const { return m_statement; }
-    Failure failure() const { return Failure{QString::fromUtf8(sqlite3_errmsg(m_db))}; }
+    Failure failure() const { return Failure {QString::fromUtf8(sqlite3_errmsg(m_db))}; }
 
     // SQLITE_ROW, SQLITE_DONE or an error.
     int step() { return sqlite3_step(m_statement); }
@@ -100,7 +105,8 @@ public:
     }
     std::string_view text(int column) const
     {
-        const auto *chars = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
+        const auto *chars
+            = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
         return {chars ? chars : "", size_t(sqlite3_column_bytes(m_statement, column))};
     }
     QString qtext(int column) const
@@ -122,8 +128,7 @@ Outcome<void> CompanionTables::exec(QStringView sql)
     if (!statement.prepared())
         return statement.failure();
     int rc = SQLITE_ROW;
-    while ((rc = statement.step()) == SQLITE_ROW) {
-    }
+    while ((rc = statement.step()) == SQLITE_ROW) {}
     if (rc != SQLITE_DONE)
         return statement.failure();
     return {};
@@ -142,9 +147,9 @@ Outcome<bool> CompanionTables::inStep()
         present << texts.qtext(0);
     if (rc != SQLITE_DONE)
         return texts.failure();
-    for (QStringView ours : {createCategoryTable.view(), createCategoryOrderIndex.view(),
-                             createAddressTable.view(), createInsertTrigger.view(),
-                             createDeleteTrigger.view(), createUpdateTrigger.view()}) {
+    for (QStringView ours :
+         {createCategoryTable.view(), createCategoryOrderIndex.view(), createAddressTable.view(),
+          createInsertTrigger.view(), createDeleteTrigger.view(), createUpdateTrigger.view()}) {
         if (!present.contains(ours.toString()))
             return false;
     }
@@ -168,8 +173,8 @@ Outcome<bool> CompanionTables::addressIndexIsExact()
     if (rc != SQLITE_ROW)
         return key.failure();
     return key.qtext(0) == QStringView(addressColumn)
-           && key.qtext(1).compare(u"BINARY"_s, Qt::CaseInsensitive) == 0
-           && sqlite3_column_int(key.handle(), 2) == 0;
+        && key.qtext(1).compare(u"BINARY"_s, Qt::CaseInsensitive) == 0
+        && sqlite3_column_int(key.handle(), 2) == 0;
 }
 
 Outcome<void> CompanionTables::prepare(const Progress &progress)
@@ -185,7 +190,8 @@ Outcome<void> CompanionTables::prepare(const Progress &progress)
 
     if (Outcome<void> begun = exec(u"BEGIN IMMEDIATE"); !begun.ok())
         return begun;
-    auto rollback = qScopeGuard([this] { sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr); });
+    auto rollback
+        = qScopeGuard([this] { sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr); });
     // Another Larkspan may have done the work while this one waited for the file.
     const Outcome<bool> exact = addressIndexIsExact();
     if (!exact.ok())
@@ -213,10 +219,10 @@ Outcome<void> CompanionTables::prepare(const Progress &progress)
 
 Outcome<void> CompanionTables::build(const Progress &progress)
 {
-    for (QStringView sql : {dropInsertTrigger.view(), dropDeleteTrigger.view(),
-                            dropUpdateTrigger.view(), dropCategoryTable.view(),
-                            dropAddressTable.view(), dropTypeIndex.view(),
-                            createCategoryTable.view(), createAddressTable.view()}) {
+    for (QStringView sql :
+         {dropInsertTrigger.view(), dropDeleteTrigger.view(), dropUpdateTrigger.view(),
+          dropCategoryTable.view(), dropAddressTable.view(), dropTypeIndex.view(),
+          createCategoryTable.view(), createAddressTable.view()}) {
         if (Outcome<void> done = exec(sql); !done.ok())
             return done;
     }
@@ -242,7 +248,8 @@ Outcome<void> CompanionTables::fill(const Progress &progress)
     if (!range.prepared() || range.step() != SQLITE_ROW)
         return range.failure();
     const qint64 firstRow = sqlite3_column_int64(range.handle(), 0);
-    const double rowSpan = std::max<double>(1, double(sqlite3_column_int64(range.handle(), 1) - firstRow));
+    const double rowSpan
+        = std::max<double>(1, double(sqlite3_column_int64(range.handle(), 1) - firstRow));
 
     Statement read(m_db, readInOrder.view());
     if (!read.prepared())
@@ -277,7 +284,8 @@ Outcome<void> CompanionTables::fill(const Progress &progress)
     // then each one's entries in record order: a counting sort.
     std::vector<quint32> byKey(types.size());
     std::iota(byKey.begin(), byKey.end(), 0);
-    std::sort(byKey.begin(), byKey.end(), [&types](quint32 a, quint32 b) { return types[a] < types[b]; });
+    std::sort(byKey.begin(), byKey.end(),
+              [&types](quint32 a, quint32 b) { return types[a] < types[b]; });
     std::vector<size_t> entries(types.size(), 0);
     for (const quint32 type : typeOf)
         ++entries[type];
@@ -313,8 +321,9 @@ Outcome<void> CompanionTables::fill(const Progress &progress)
             const QByteArray &type = types[typeOf[row]];
             insert->bind(3 * i + 1, std::string_view(type.constData(), size_t(type.size())));
             insert->bind(3 * i + 2, rows[row]);
-            insert->bind(3 * i + 3, std::string_view(addresses.constData() + from,
-                                                     size_t(addressEnd[row] - from)));
+            insert->bind(
+                3 * i + 3,
+                std::string_view(addresses.constData() + from, size_t(addressEnd[row] - from)));
         }
         if (insert->step() != SQLITE_DONE)
             return insert->failure();

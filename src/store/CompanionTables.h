@@ -22,7 +22,9 @@ public:
     // How far a build has come, from 0 to 1.
     using Progress = std::function<void(double done)>;
 
-    explicit CompanionTables(sqlite3 *db) : m_db(db) {}
+    explicit CompanionTables(sqlite3 *db)
+        : m_db(db)
+    {}
 
     // Makes the file ready for the fast lists: the index for lookups by
     // address, and companion tables that describe the table, built afresh

@@ -28,7 +28,7 @@ constexpr int headerSize = versionOffset + 1;
 bool startsWithAccessName(const unsigned char *bytes, const char (&name)[16])
 {
     return std::memcmp(bytes, accessMagic.data(), accessMagic.size()) == 0
-           && std::memcmp(bytes + nameOffset, name, sizeof name) == 0;
+        && std::memcmp(bytes + nameOffset, name, sizeof name) == 0;
 }
 
 } // namespace
@@ -45,7 +45,7 @@ FileFormat detectFileFormat(const QString &path)
     const int fd = ::open(encoded.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
     if (fd < 0)
         return FileFormat::Unreadable;
-    std::array<unsigned char, headerSize> bytes{};
+    std::array<unsigned char, headerSize> bytes {};
     ssize_t filled = 0;
     bool failed = false;
     while (filled < headerSize) {
@@ -73,9 +73,12 @@ FileFormat detectFileFormat(const QString &path)
         return FileFormat::Ace;
     if (startsWithAccessName(bytes.data(), jetName)) {
         switch (bytes[versionOffset]) {
-        case 0: return FileFormat::Jet3;
-        case 1: return FileFormat::Jet4;
-        default: return FileFormat::Unknown;
+        case 0:
+            return FileFormat::Jet3;
+        case 1:
+            return FileFormat::Jet4;
+        default:
+            return FileFormat::Unknown;
         }
     }
     return FileFormat::Unknown;

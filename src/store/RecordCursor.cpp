@@ -8,8 +8,7 @@ namespace Larkspan {
 
 namespace {
 
-template <typename Fields>
-auto &member(Fields &record, Field field)
+template<typename Fields> auto &member(Fields &record, Field field)
 {
     switch (field) {
     case Field::Type:
@@ -24,7 +23,7 @@ auto &member(Fields &record, Field field)
 
 Failure noCurrentRecord()
 {
-    return Failure{u"No current record."_s};
+    return Failure {u"No current record."_s};
 }
 
 } // namespace
@@ -139,8 +138,9 @@ Outcome<void> RecordCursor::Update()
     if (!rowid.ok())
         return rowid.failure();
     // The new record becomes the current one, as the table holds it.
-    arriveAt(Row{rowid.value(), {Sql::storedText(m_fields.type), Sql::storedText(m_fields.address),
-                                 Sql::storedText(m_fields.about)}});
+    arriveAt(Row {rowid.value(),
+                  {Sql::storedText(m_fields.type), Sql::storedText(m_fields.address),
+                   Sql::storedText(m_fields.about)}});
     return {};
 }
 
@@ -170,8 +170,7 @@ void RecordCursor::assign(Field which, const QString &value)
     m_assigned[static_cast<size_t>(which)] = true;
 }
 
-template <typename Read>
-Outcome<QStringList> RecordCursor::walk(Read read)
+template<typename Read> Outcome<QStringList> RecordCursor::walk(Read read)
 {
     if (Outcome<void> left = leaveRecord(); !left.ok())
         return left.failure();

@@ -82,14 +82,13 @@ private:
     Outcome<void> savePending();
     void arriveAt(const std::optional<Row> &row);
     Outcome<void> moveTo(const Outcome<std::optional<Row>> &row);
-    template <typename Read>
-    Outcome<QStringList> walk(Read read);
+    template<typename Read> Outcome<QStringList> walk(Read read);
     void clearFields();
 
     AddressTable m_table;
     Outcome<void> m_opened;
     Position m_position = Position::AtEof;
-    qint64 m_rowid = 0;  // the current record, or the one just deleted
+    qint64 m_rowid = 0; // the current record, or the one just deleted
     Record m_fields;
     Record m_loaded; // the current record as it was read
     bool m_changeRefused = false;

@@ -15,6 +15,7 @@ inline constexpr char16_t aboutColumn[] = u"About";
 
 // Three text columns, never NULL, empty by default. The rowid gives the
 // record order: the order in which entries were added.
+// clang-format off
 inline constexpr auto createTable = join(
     u"CREATE TABLE IF NOT EXISTS ", table, u" (",
     u" ", typeColumn, u" TEXT NOT NULL DEFAULT '',",
@@ -58,6 +59,7 @@ inline constexpr auto createAddressIndex = join(
 // Earlier versions also kept an index by category, which the companion
 // tables made useless and every write paid for.
 inline constexpr auto typeIndex = join(table, u"ByType");
+// clang-format on
 
 // Two tables that triggers in the file keep in step with every write, by
 // whoever makes it:
@@ -78,6 +80,7 @@ inline constexpr char16_t rowColumn[] = u"row";
 
 // sqlite_master keeps these texts as they are written here, which is how
 // the companion tables are known to be this program's own.
+// clang-format off
 inline constexpr auto createCategoryTable = join(
     u"CREATE TABLE ", categoryTable, u" (",
     typeColumn, u" TEXT PRIMARY KEY NOT NULL, ",
@@ -123,11 +126,13 @@ inline constexpr auto removeOld = join(
     u" WHERE ", typeColumn, u" = ", oldType, u";",
     u" DELETE FROM ", categoryTable,
     u" WHERE ", typeColumn, u" = ", oldType, u" AND ", entriesColumn, u" <= 0;");
+// clang-format on
 
 inline constexpr char16_t insertTrigger[] = u"LarkspanOnInsert";
 inline constexpr char16_t deleteTrigger[] = u"LarkspanOnDelete";
 inline constexpr char16_t updateTrigger[] = u"LarkspanOnUpdate";
 
+// clang-format off
 inline constexpr auto createInsertTrigger = join(
     u"CREATE TRIGGER ", insertTrigger, u" AFTER INSERT ON ", table, u" BEGIN", addNew, u" END");
 inline constexpr auto createDeleteTrigger = join(
@@ -136,6 +141,7 @@ inline constexpr auto createUpdateTrigger = join(
     u"CREATE TRIGGER ", updateTrigger, u" AFTER UPDATE ON ", table,
     u" WHEN old.rowid IS NOT new.rowid OR ", oldType, u" IS NOT ", newType,
     u" OR ", oldAddress, u" IS NOT ", newAddress, u" BEGIN", removeOld, addNew, u" END");
+// clang-format on
 
 // How much of the file SQLite keeps in memory, in KiB (a negative size).
 inline constexpr int cacheKiB = 32768;

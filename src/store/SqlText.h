@@ -10,8 +10,7 @@ namespace Larkspan {
 
 // A statement's text, joined from pieces at compile time, so that every
 // statement names tables and columns through the schema's constants.
-template <std::size_t N>
-struct SqlText
+template<std::size_t N> struct SqlText
 {
     char16_t chars[N] = {};
 
@@ -19,33 +18,27 @@ struct SqlText
     QString toString() const { return view().toString(); }
 };
 
-template <typename T>
-struct SqlTextLength;
-template <std::size_t N>
-struct SqlTextLength<char16_t[N]>
+template<typename T> struct SqlTextLength;
+template<std::size_t N> struct SqlTextLength<char16_t[N]>
 {
     static constexpr std::size_t value = N - 1;
 };
-template <std::size_t N>
-struct SqlTextLength<SqlText<N>>
+template<std::size_t N> struct SqlTextLength<SqlText<N>>
 {
     static constexpr std::size_t value = N - 1;
 };
 
-template <std::size_t N>
-constexpr const char16_t *sqlChars(const char16_t (&text)[N])
+template<std::size_t N> constexpr const char16_t *sqlChars(const char16_t (&text)[N])
 {
     return text;
 }
-template <std::size_t N>
-constexpr const char16_t *sqlChars(const SqlText<N> &text)
+template<std::size_t N> constexpr const char16_t *sqlChars(const SqlText<N> &text)
 {
     return text.chars;
 }
 
 // join(u"SELECT ", Schema::typeColumn, u" FROM ", Schema::table)
-template <typename... Parts>
-consteval auto join(const Parts &...parts)
+template<typename... Parts> consteval auto join(const Parts &...parts)
 {
     SqlText<(SqlTextLength<Parts>::value + ... + 1)> joined;
     char16_t *at = joined.chars;

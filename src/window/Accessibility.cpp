@@ -18,8 +18,7 @@ class WindowInterface : public QAccessibleWidget
 public:
     WindowInterface(QWidget *window, QAccessible::Role role)
         : QAccessibleWidget(window, role)
-    {
-    }
+    {}
 
     QString text(QAccessible::Text kind) const override
     {

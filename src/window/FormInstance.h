@@ -9,8 +9,7 @@ namespace Larkspan {
 // The single instance of a form: created on first reference with its
 // design-time contents, destroyed by unload, created afresh at the next
 // reference after that.
-template <typename Form>
-class FormInstance
+template<typename Form> class FormInstance
 {
 public:
     static Form *get()

@@ -16,8 +16,7 @@ public:
     EventTaker(QObject *parent, std::function<bool(QEvent *)> take)
         : QObject(parent)
         , m_take(std::move(take))
-    {
-    }
+    {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
@@ -32,7 +31,7 @@ private:
 bool isEnter(const QKeyEvent *key)
 {
     return (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
-           && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+        && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
 }
 
 } // namespace

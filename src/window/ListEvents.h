@@ -18,7 +18,7 @@ void refill(QListWidget *list, const QStringList &items);
 // Runs `handler` on every change of the list's selected item, by the mouse
 // or the keyboard (arrows, Home, End, Page Up, Page Down, a first letter).
 // Clearing or filling the list under a QSignalBlocker runs nothing.
-template <typename Receiver>
+template<typename Receiver>
 void onSelectionChange(QListWidget *list, Receiver *receiver, void (Receiver::*handler)())
 {
     QObject::connect(list, &QListWidget::itemSelectionChanged, receiver, [list, receiver, handler] {
@@ -31,7 +31,7 @@ void onSelectionChange(QListWidget *list, Receiver *receiver, void (Receiver::*h
 // list, on an item or not. The click before it has already selected the item.
 void onDoubleClick(QListWidget *list, std::function<void()> handler);
 
-template <typename Receiver>
+template<typename Receiver>
 void onDoubleClick(QListWidget *list, Receiver *receiver, void (Receiver::*handler)())
 {
     onDoubleClick(list, [receiver, handler] { (receiver->*handler)(); });
@@ -42,11 +42,10 @@ void onDoubleClick(QListWidget *list, Receiver *receiver, void (Receiver::*handl
 // no further, and a held key runs the handler only once.
 void onEnter(QListWidget *list, std::function<void()> handler);
 
-template <typename Receiver>
+template<typename Receiver>
 void onEnter(QListWidget *list, Receiver *receiver, void (Receiver::*handler)())
 {
     onEnter(list, [receiver, handler] { (receiver->*handler)(); });
 }
-
 
 } // namespace Larkspan::ListEvents

@@ -19,12 +19,12 @@ Outcome<void> syncToDisk(const QString &path)
 {
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return Failure{errnoText(errno)};
+        return Failure {errnoText(errno)};
     const bool synced = ::fsync(fd) == 0;
     const int syncError = errno;
     ::close(fd);
     if (!synced)
-        return Failure{errnoText(syncError)};
+        return Failure {errnoText(syncError)};
     return {};
 }
 

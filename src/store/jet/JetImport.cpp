@@ -36,7 +36,7 @@ constexpr int maxKeepNames = 1000;
 
 Failure unchanged(const QString &message)
 {
-    return Failure{message + u" Nothing was changed."_s};
+    return Failure {message + u" Nothing was changed."_s};
 }
 
 Outcome<void> acceptFormat(FileFormat format, const QString &name)
@@ -44,29 +44,32 @@ Outcome<void> acceptFormat(FileFormat format, const QString &name)
     switch (format) {
     case FileFormat::SQLite:
     case FileFormat::Jet3:
-    case FileFormat::Jet4: return {};
-    case FileFormat::Missing: return Failure{u"%1 does not exist."_s.arg(name)};
+    case FileFormat::Jet4:
+        return {};
+    case FileFormat::Missing:
+        return Failure {u"%1 does not exist."_s.arg(name)};
     case FileFormat::NotARegularFile:
-        return Failure{u"%1 is not a file (it may be a folder)."_s.arg(name)};
+        return Failure {u"%1 is not a file (it may be a folder)."_s.arg(name)};
     case FileFormat::Unreadable:
-        return Failure{u"%1 cannot be read: check that you may open it."_s.arg(name)};
+        return Failure {u"%1 cannot be read: check that you may open it."_s.arg(name)};
     case FileFormat::Ace:
-        return Failure{u"%1 is in the newer Access format (ACE, Access 2007 and later), which "
-                       u"Larkspan cannot read. Save it from Access as an Access 2000 or "
-                       u"2002-2003 database (.mdb) and start Larkspan again."_s.arg(name)};
-    case FileFormat::Unknown: break;
+        return Failure {u"%1 is in the newer Access format (ACE, Access 2007 and later), which "
+                        u"Larkspan cannot read. Save it from Access as an Access 2000 or "
+                        u"2002-2003 database (.mdb) and start Larkspan again."_s.arg(name)};
+    case FileFormat::Unknown:
+        break;
     }
-    return Failure{u"%1 is neither a Larkspan address book nor an Access database; it may be "
-                   u"damaged."_s.arg(name)};
+    return Failure {u"%1 is neither a Larkspan address book nor an Access database; it may be "
+                    u"damaged."_s.arg(name)};
 }
 
 // The rows of the address table as records. Jet compares names without
 // regard to case, so "type" would have served the old program as "Type".
 Outcome<QList<Record>> recordsFrom(const ReaderOutput &table, const QString &name)
 {
-    const QString wanted[3] = {QString::fromUtf16(Schema::typeColumn),
-                               QString::fromUtf16(Schema::addressColumn),
-                               QString::fromUtf16(Schema::aboutColumn)};
+    const QString wanted[3]
+        = {QString::fromUtf16(Schema::typeColumn), QString::fromUtf16(Schema::addressColumn),
+           QString::fromUtf16(Schema::aboutColumn)};
     qsizetype columns[3] = {-1, -1, -1};
     for (int i = 0; i < 3; ++i) {
         columns[i] = table.columnNames.indexOf(wanted[i]);
@@ -75,7 +78,8 @@ Outcome<QList<Record>> recordsFrom(const ReaderOutput &table, const QString &nam
                 columns[i] = c;
         }
         if (columns[i] < 0)
-            return Failure{u"The address table in %1 has no column \"%2\"."_s.arg(name, wanted[i])};
+            return Failure {
+                u"The address table in %1 has no column \"%2\"."_s.arg(name, wanted[i])};
     }
     QList<Record> records;
     records.reserve(table.rows.size());
@@ -84,11 +88,11 @@ Outcome<QList<Record>> recordsFrom(const ReaderOutput &table, const QString &nam
         for (int i = 0; i < 3; ++i) {
             const ReaderOutput::Value &value = row[columns[i]];
             if (value.kind == JetReaderFormat::ValueKind::Binary)
-                return Failure{u"The column \"%1\" of the address table in %2 holds binary data, "
-                               u"not text."_s.arg(wanted[i], name)};
+                return Failure {u"The column \"%1\" of the address table in %2 holds binary data, "
+                                u"not text."_s.arg(wanted[i], name)};
             fields[i] = QString::fromUtf8(value.bytes); // NULL becomes the empty text
         }
-        records.append(Record{fields[0], fields[1], fields[2]});
+        records.append(Record {fields[0], fields[1], fields[2]});
     }
     return records;
 }
@@ -109,15 +113,15 @@ Outcome<KeptName> keepOldFile(const QString &path, const LockedFile &old)
         const QString candidate = n == 0 ? path + u".jet"_s : path + u".jet.%1"_s.arg(n);
         const QByteArray to = QFile::encodeName(candidate);
         if (::link(from.constData(), to.constData()) == 0)
-            return KeptName{candidate, true};
+            return KeptName {candidate, true};
         if (errno != EEXIST)
-            return Failure{errnoText(errno)};
+            return Failure {errnoText(errno)};
         struct stat info = {};
         if (::stat(to.constData(), &info) == 0 && info.st_dev == old.device()
             && info.st_ino == old.inode())
-            return KeptName{candidate, false};
+            return KeptName {candidate, false};
     }
-    return Failure{u"no free name for keeping the old file"_s};
+    return Failure {u"no free name for keeping the old file"_s};
 }
 
 void removeLeftovers(const QString &directory, const QString &fileName)
@@ -164,8 +168,8 @@ Outcome<void> convertInPlace(const QString &databasePath, const QString &readerP
         return replacedMeanwhile();
     }
 
-    const Outcome<ReaderOutput> table = readJetTable(
-        readerPath, path, QString::fromUtf16(Schema::table), timeoutMs);
+    const Outcome<ReaderOutput> table
+        = readJetTable(readerPath, path, QString::fromUtf16(Schema::table), timeoutMs);
     if (!table.ok())
         return unchanged(table.error());
     const Outcome<QList<Record>> records = recordsFrom(table.value(), name);
@@ -203,8 +207,7 @@ Outcome<void> convertInPlace(const QString &databasePath, const QString &readerP
 
     const Outcome<KeptName> kept = keepOldFile(path, old);
     if (!kept.ok())
-        return writeFailure(
-            u"the old file cannot be given a second name (%1)"_s.arg(kept.error()));
+        return writeFailure(u"the old file cannot be given a second name (%1)"_s.arg(kept.error()));
     auto removeKept = qScopeGuard([&kept] {
         if (kept.value().madeNow)
             QFile::remove(kept.value().path);

@@ -51,15 +51,15 @@ void fenceIn(const Limits &limits, pid_t parent)
     // this call, our child would already be an orphan: it gives up.
     if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent)
         ::_exit(127);
-    const rlimit cpu{limits.cpuSeconds, limits.cpuSeconds + 1};
+    const rlimit cpu {limits.cpuSeconds, limits.cpuSeconds + 1};
     ::setrlimit(RLIMIT_CPU, &cpu);
-    const rlimit nothing{0, 0};
+    const rlimit nothing {0, 0};
     ::setrlimit(RLIMIT_FSIZE, &nothing); // it only ever writes to its pipes
     ::setrlimit(RLIMIT_CORE, &nothing); // a crash leaves no file in the user's folder
 #ifndef __SANITIZE_ADDRESS__
     // AddressSanitizer reserves terabytes of address space for itself, so a
     // sanitizer build (the reader is built alike) runs without this one.
-    const rlimit memory{limits.memoryBytes, limits.memoryBytes};
+    const rlimit memory {limits.memoryBytes, limits.memoryBytes};
     ::setrlimit(RLIMIT_AS, &memory);
 #else
     Q_UNUSED(limits.memoryBytes)
@@ -95,7 +95,7 @@ Outcome<ReaderOutput> readJetTable(const QString &readerPath, const QString &fil
 {
     const QString name = QFileInfo(file).fileName();
     const qint64 memoryBytes = baseMemoryBytes + memoryPerFileByte * QFileInfo(file).size();
-    const Limits limits{rlim_t(timeoutMs + 999) / 1000, rlim_t(memoryBytes)};
+    const Limits limits {rlim_t(timeoutMs + 999) / 1000, rlim_t(memoryBytes)};
     const pid_t parent = ::getpid();
 
     QProcess reader;
@@ -127,39 +127,41 @@ Outcome<ReaderOutput> readJetTable(const QString &readerPath, const QString &fil
     const QDeadlineTimer deadline(timeoutMs);
     reader.start(readerPath, {file, table});
     if (!reader.waitForStarted(timeoutMs))
-        return Failure{u"%1 is an Access address book, but Larkspan's converter "
-                       u"larkspan-jet-reader could not be started%2."_s.arg(
-                           name, aside(reader.errorString()))};
+        return Failure {u"%1 is an Access address book, but Larkspan's converter "
+                        u"larkspan-jet-reader could not be started%2."_s.arg(
+                            name, aside(reader.errorString()))};
 
     if (!reader.waitForFinished(int(deadline.remainingTime()))
         && reader.state() != QProcess::NotRunning) {
         reader.kill();
         reader.waitForFinished(killGraceMs);
-        return Failure{u"%1 could not be read: the converter was stopped after %2 seconds "
-                       u"without finishing; the file may be damaged."_s.arg(name)
-                           .arg(timeoutMs / 1000)};
+        return Failure {u"%1 could not be read: the converter was stopped after %2 seconds "
+                        u"without finishing; the file may be damaged."_s.arg(name)
+                            .arg(timeoutMs / 1000)};
     }
     takeOutput();
     takeMessages();
     if (tooLong)
-        return Failure{u"%1 could not be read: the converter gave an unusable answer (it "
-                       u"answered with more than it read)."_s.arg(name)};
+        return Failure {u"%1 could not be read: the converter gave an unusable answer (it "
+                        u"answered with more than it read)."_s.arg(name)};
     const QString detail = aside(readerMessage(messages));
     if (reader.exitStatus() == QProcess::CrashExit)
-        return Failure{u"%1 could not be read: the converter stopped unexpectedly, most likely "
-                       u"because the file is damaged%2."_s.arg(name, detail)};
+        return Failure {u"%1 could not be read: the converter stopped unexpectedly, most likely "
+                        u"because the file is damaged%2."_s.arg(name, detail)};
     switch (reader.exitCode()) {
-    case 0: break;
+    case 0:
+        break;
     case JetReaderFormat::exitNoSuchTable:
-        return Failure{u"%1 is an Access database, but it holds no address table (\"%2\")."_s.arg(
+        return Failure {u"%1 is an Access database, but it holds no address table (\"%2\")."_s.arg(
             name, table)};
     default:
-        return Failure{u"%1 could not be read whole; it seems to be damaged%2."_s.arg(name, detail)};
+        return Failure {
+            u"%1 could not be read whole; it seems to be damaged%2."_s.arg(name, detail)};
     }
 
     Outcome<ReaderOutput> parsed = ReaderOutput::parse(output);
     if (!parsed.ok())
-        return Failure{u"%1 could not be read: the converter gave an unusable answer%2."_s.arg(
+        return Failure {u"%1 could not be read: the converter gave an unusable answer%2."_s.arg(
             name, aside(parsed.error()))};
     return parsed;
 }

@@ -16,7 +16,8 @@ QString jetReaderPath()
     if (QFileInfo(beside).isExecutable())
         return beside;
     // Installed: bin/larkspan and libexec/larkspan/larkspan-jet-reader.
-    return QDir::cleanPath(programDir.filePath(QStringLiteral(LARKSPAN_READER_FROM_BINDIR) + u'/' + name));
+    return QDir::cleanPath(
+        programDir.filePath(QStringLiteral(LARKSPAN_READER_FROM_BINDIR) + u'/' + name));
 }
 
 } // namespace Larkspan

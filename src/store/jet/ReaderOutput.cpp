@@ -39,8 +39,8 @@ Outcome<ReaderOutput> ReaderOutput::parse(QByteArrayView stream)
 {
     const QByteArrayView magic(JetReaderFormat::magic, JetReaderFormat::magicSize);
     if (!stream.startsWith(magic))
-        return Failure{u"the reader's output does not start as expected"_s};
-    const Failure cutShort{u"the reader's output ends early"_s};
+        return Failure {u"the reader's output does not start as expected"_s};
+    const Failure cutShort {u"the reader's output ends early"_s};
 
     const QByteArray bytes = QByteArray::fromRawData(stream.data(), stream.size());
     QDataStream in(bytes);
@@ -52,14 +52,14 @@ Outcome<ReaderOutput> ReaderOutput::parse(QByteArrayView stream)
     if ((in >> columnCount).status() != QDataStream::Ok)
         return cutShort;
     if (columnCount == 0 || columnCount > maxColumns)
-        return Failure{u"the reader reports an impossible number of columns"_s};
+        return Failure {u"the reader reports an impossible number of columns"_s};
     for (quint32 i = 0; i < columnCount; ++i) {
         QByteArray name;
         quint8 type = 0;
         if ((readSized(in, name) >> type).status() != QDataStream::Ok)
             return cutShort;
         if (!isUtf8(name))
-            return Failure{u"a column name in the reader's output is not UTF-8"_s};
+            return Failure {u"a column name in the reader's output is not UTF-8"_s};
         output.columnNames.append(QString::fromUtf8(name));
         output.columnTypes.append(type);
     }
@@ -71,21 +71,21 @@ Outcome<ReaderOutput> ReaderOutput::parse(QByteArrayView stream)
         if (marker == JetReaderFormat::endMarker)
             break;
         if (marker != JetReaderFormat::rowMarker)
-            return Failure{u"the reader's output is garbled"_s};
+            return Failure {u"the reader's output is garbled"_s};
         Row row;
         row.reserve(qsizetype(columnCount));
         for (quint32 column = 0; column < columnCount; ++column) {
             quint8 kind = 0;
             if ((in >> kind).status() != QDataStream::Ok)
                 return cutShort;
-            Value value{ValueKind(kind), {}};
+            Value value {ValueKind(kind), {}};
             if (value.kind != ValueKind::Null) {
                 if (value.kind != ValueKind::Text && value.kind != ValueKind::Binary)
-                    return Failure{u"the reader's output holds a value of unknown kind"_s};
+                    return Failure {u"the reader's output holds a value of unknown kind"_s};
                 if (readSized(in, value.bytes).status() != QDataStream::Ok)
                     return cutShort;
                 if (value.kind == ValueKind::Text && !isUtf8(value.bytes))
-                    return Failure{u"a text in the reader's output is not UTF-8"_s};
+                    return Failure {u"a text in the reader's output is not UTF-8"_s};
             }
             row.append(std::move(value));
         }
@@ -95,9 +95,9 @@ Outcome<ReaderOutput> ReaderOutput::parse(QByteArrayView stream)
     if ((in >> rowCount).status() != QDataStream::Ok)
         return cutShort;
     if (qsizetype(rowCount) != output.rows.size())
-        return Failure{u"the reader's output lacks rows"_s};
+        return Failure {u"the reader's output lacks rows"_s};
     if (!in.atEnd())
-        return Failure{u"the reader's output has bytes after its end"_s};
+        return Failure {u"the reader's output has bytes after its end"_s};
     return output;
 }
 

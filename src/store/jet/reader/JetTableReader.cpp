@@ -22,24 +22,34 @@ MdbColumn &columnAt(MdbTableDef *table, unsigned index)
 unsigned fixedSize(int type)
 {
     switch (type) {
-    case MDB_BYTE: return 1;
-    case MDB_INT: return 2;
-    case MDB_LONGINT: return 4;
-    case MDB_FLOAT: return 4;
+    case MDB_BYTE:
+        return 1;
+    case MDB_INT:
+        return 2;
+    case MDB_LONGINT:
+        return 4;
+    case MDB_FLOAT:
+        return 4;
     case MDB_MONEY:
     case MDB_DOUBLE:
-    case MDB_DATETIME: return 8;
-    case MDB_REPID: return 16;
-    case MDB_NUMERIC: return 17;
-    default: return 0;
+    case MDB_DATETIME:
+        return 8;
+    case MDB_REPID:
+        return 16;
+    case MDB_NUMERIC:
+        return 17;
+    default:
+        return 0;
     }
 }
 
 } // namespace
 
 JetTableReader::JetTableReader(MdbHandle *mdb, MdbTableDef *table, const PageFile &file)
-    : m_mdb(mdb), m_table(table), m_file(file)
-{ }
+    : m_mdb(mdb)
+    , m_table(table)
+    , m_file(file)
+{}
 
 std::vector<TableStreamWriter::Column> JetTableReader::columns() const
 {
@@ -61,12 +71,12 @@ std::optional<std::vector<std::uint32_t>> JetTableReader::dataPages(std::string 
     std::vector<std::uint32_t> pages;
     const auto get32 = [](const unsigned char *p) {
         return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
-               | (std::uint32_t(p[3]) << 24);
+            | (std::uint32_t(p[3]) << 24);
     };
     const auto take = [&](std::uint64_t page) {
         if (page >= m_file.pageCount()) {
             *error = "the table's page map lists page " + std::to_string(page)
-                     + ", beyond the end of the file: the file is cut short or damaged";
+                + ", beyond the end of the file: the file is cut short or damaged";
             return false;
         }
         pages.push_back(std::uint32_t(page));
@@ -108,7 +118,7 @@ std::optional<std::vector<std::uint32_t>> JetTableReader::dataPages(std::string 
 bool JetTableReader::isOwnDataPage(const PageFile::Page &page) const
 {
     return page[0] == PageFile::dataPageType
-           && PageFile::get32(page, 4) == m_table->entry->table_pg;
+        && PageFile::get32(page, 4) == m_table->entry->table_pg;
 }
 
 bool JetTableReader::readRows(TableStreamWriter &writer, std::string *error)
@@ -135,7 +145,7 @@ bool JetTableReader::readRows(TableStreamWriter &writer, std::string *error)
             const std::optional<PageFile::Slot> slot = m_file.slot(page, row);
             if (!slot) {
                 *error = "row " + std::to_string(row) + " of page " + std::to_string(pageNumber)
-                         + " has impossible offsets";
+                    + " has impossible offsets";
                 return false;
             }
             // Deleted rows, and rows moved here from another slot (which are
@@ -162,8 +172,8 @@ bool JetTableReader::readRows(TableStreamWriter &writer, std::string *error)
                 = isOwnDataPage(target) ? m_file.slot(target, targetRow) : std::nullopt;
             if (!moved || moved->flags != PageFile::deletedFlag) {
                 *error = "a row of page " + std::to_string(pageNumber) + " was moved to row "
-                         + std::to_string(targetRow) + " of page " + std::to_string(targetPage)
-                         + ", which does not hold it";
+                    + std::to_string(targetRow) + " of page " + std::to_string(targetPage)
+                    + ", which does not hold it";
                 return false;
             }
             if (!readRow(target, *moved, writer, error))
@@ -172,7 +182,7 @@ bool JetTableReader::readRows(TableStreamWriter &writer, std::string *error)
     }
     if (m_rowsRead != m_table->num_rows) {
         *error = "the table should hold " + std::to_string(m_table->num_rows) + " rows, but "
-                 + std::to_string(m_rowsRead) + " were found: the file is damaged";
+            + std::to_string(m_rowsRead) + " were found: the file is damaged";
         return false;
     }
     return true;
@@ -225,9 +235,9 @@ std::optional<TableStreamWriter::Value> JetTableReader::fieldValue(const MdbColu
 {
     // A yes/no column lives in the row's null bitmap: a set bit means yes.
     if (column.col_type == MDB_BOOL)
-        return Value{ValueKind::Text, field.is_null ? "0" : "1"};
+        return Value {ValueKind::Text, field.is_null ? "0" : "1"};
     if (field.is_null)
-        return Value{ValueKind::Null, {}};
+        return Value {ValueKind::Null, {}};
     if (field.siz < 0 || field.start < int(slot.start) || field.start + field.siz > int(slot.end)) {
         *error = "the value lies outside its row";
         return std::nullopt;
@@ -247,23 +257,25 @@ std::optional<TableStreamWriter::Value> JetTableReader::fieldValue(const MdbColu
             *error = "the text cannot be decoded whole";
             return std::nullopt;
         }
-        return Value{ValueKind::Text, std::move(*text)};
+        return Value {ValueKind::Text, std::move(*text)};
     }
     case MDB_OLE: {
         std::optional<std::string> raw = readLongValue(m_file, bytes, error);
         if (!raw)
             return std::nullopt;
-        return Value{ValueKind::Binary, std::move(*raw)};
+        return Value {ValueKind::Binary, std::move(*raw)};
     }
-    case MDB_BINARY: return Value{ValueKind::Binary, std::string(bytes)};
-    default: break;
+    case MDB_BINARY:
+        return Value {ValueKind::Binary, std::string(bytes)};
+    default:
+        break;
     }
     std::optional<std::string> text = fixedValueText(column, field, slot);
     if (!text) {
         *error = "a value of column type " + std::to_string(column.col_type) + " cannot be read";
         return std::nullopt;
     }
-    return Value{ValueKind::Text, std::move(*text)};
+    return Value {ValueKind::Text, std::move(*text)};
 }
 
 std::optional<std::string> JetTableReader::decodeText(std::string_view bytes) const

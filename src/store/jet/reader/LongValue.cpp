@@ -33,7 +33,7 @@ bool fetchRow(const PageFile &file, std::uint32_t pointer, PageFile::Page &page,
         = page[0] == PageFile::dataPageType ? file.slot(page, row) : std::nullopt;
     if (!found || (found->flags & PageFile::deletedFlag)) {
         *error = "a memo or OLE value points to row " + std::to_string(row) + " of page "
-                 + std::to_string(pageNumber) + ", which holds no such data";
+            + std::to_string(pageNumber) + ", which holds no such data";
         return false;
     }
     slot = *found;
@@ -49,19 +49,19 @@ std::optional<std::string> readLongValue(const PageFile &file, std::string_view 
         return std::string();
     if (reference.size() < referenceSize) {
         *error = "a memo or OLE reference is too short (" + std::to_string(reference.size())
-                 + " bytes)";
+            + " bytes)";
         return std::nullopt;
     }
     const std::uint32_t header = get32(reference, 0);
     const std::uint32_t length = header & lengthMask;
     if (length > file.fileSize()) {
         *error = "a memo or OLE value claims " + std::to_string(length)
-                 + " bytes, more than the whole file holds";
+            + " bytes, more than the whole file holds";
         return std::nullopt;
     }
     const auto cutShort = [&](size_t got) {
         *error = "a memo or OLE value of " + std::to_string(length) + " bytes ends after "
-                 + std::to_string(got) + " bytes";
+            + std::to_string(got) + " bytes";
         return std::nullopt;
     };
 

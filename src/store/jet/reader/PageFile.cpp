@@ -32,7 +32,7 @@ bool PageFile::open(const std::string &path, unsigned pageSize, unsigned rowCoun
     m_rowCountOffset = rowCountOffset;
     if (info.st_size <= 0 || std::uint64_t(info.st_size) % pageSize != 0) {
         *error = "the file is cut short or damaged: its size (" + std::to_string(info.st_size)
-                 + " bytes) is not a whole number of " + std::to_string(pageSize) + "-byte pages";
+            + " bytes) is not a whole number of " + std::to_string(pageSize) + "-byte pages";
         return false;
     }
     const std::uint64_t pages = std::uint64_t(info.st_size) / pageSize;
@@ -48,7 +48,7 @@ bool PageFile::read(std::uint32_t pageNumber, Page &page, std::string *error) co
 {
     if (pageNumber >= m_pageCount) {
         *error = "page " + std::to_string(pageNumber) + " lies beyond the end of the file ("
-                 + std::to_string(m_pageCount) + " pages): the file is cut short or damaged";
+            + std::to_string(m_pageCount) + " pages): the file is cut short or damaged";
         return false;
     }
     page.resize(m_pageSize);
@@ -60,7 +60,7 @@ bool PageFile::read(std::uint32_t pageNumber, Page &page, std::string *error) co
             continue;
         if (got <= 0) {
             *error = "page " + std::to_string(pageNumber) + " cannot be read: "
-                     + (got < 0 ? std::string(std::strerror(errno)) : std::string("end of file"));
+                + (got < 0 ? std::string(std::strerror(errno)) : std::string("end of file"));
             return false;
         }
         filled += size_t(got);
@@ -76,7 +76,7 @@ std::uint16_t PageFile::get16(const Page &page, unsigned offset)
 std::uint32_t PageFile::get32(const Page &page, unsigned offset)
 {
     return std::uint32_t(page[offset]) | (std::uint32_t(page[offset + 1]) << 8)
-           | (std::uint32_t(page[offset + 2]) << 16) | (std::uint32_t(page[offset + 3]) << 24);
+        | (std::uint32_t(page[offset + 2]) << 16) | (std::uint32_t(page[offset + 3]) << 24);
 }
 
 std::optional<unsigned> PageFile::rowCount(const Page &page) const

@@ -180,10 +180,8 @@ private Q_SLOTS:
     // a NULL is the empty text, whatever a book's columns declare.
     void exactOnACaselessBookHoldingNulls()
     {
-        AddressBookFile book;
-        AddressBookFile::sql(book.path(), u"DROP TABLE Informaiton"_s);
-        AddressBookFile::sql(book.path(), u"CREATE TABLE Informaiton (Type TEXT COLLATE NOCASE,"
-                                          u" address TEXT COLLATE NOCASE, About TEXT COLLATE NOCASE)"_s);
+        AddressBookFile book({}, {u"CREATE TABLE Informaiton (Type TEXT COLLATE NOCASE,"
+                                  u" address TEXT COLLATE NOCASE, About TEXT COLLATE NOCASE)"_s});
         AddressBookFile::sql(book.path(), u"INSERT INTO Informaiton VALUES ('News', 'a@x.example', NULL),"
                                           u" (NULL, 'www.a.example', 'one'), ('news', NULL, 'two'),"
                                           u" ('', 'www.c.example', NULL), ('news', 'www.b.example', 'three')"_s);
@@ -202,54 +200,42 @@ private Q_SLOTS:
                  "2 added, 3 already present, 0 skipped\n"_ba);
     }
 
+    // A null content: the book exported onto itself.
     void leavesTheBookAsItWas_data()
     {
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("exporting");
-        QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("sameBytes"); // or only the same entries
-
-        const QByteArray good = "Type,address,About\r\nx,www.x.example,\r\ny,poison,\r\n";
-        QTest::newRow("malformed file") << QString()
-            << "Type,address,About\r\nx,y,z\r\nx,\"y\"z,\r\n"_ba << false << 1
-            << u"FILE:3: text after a field's closing quote\n"_s << true;
-        QTest::newRow("export onto the book") << QString() << QByteArray() << true
-            << 2 << u"larkspan export: FILE is the address book itself\n"_s << true;
+        QTest::newRow("malformed file") << QString() << "Type,address,About\r\nx,y,z\r\nx,\"y\"z,\r\n"_ba
+                                        << u"FILE:3: text after a field's closing quote\n"_s;
+        QTest::newRow("export onto the book")
+            << QString() << QByteArray() << u"larkspan export: FILE is the address book itself\n"_s;
         // The engine fails at the second entry: the first must not stay.
         QTest::newRow("failure halfway")
             << u"CREATE TRIGGER full BEFORE INSERT ON Informaiton WHEN new.address = 'poison'"
                u" BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"_s
-            << good << false << 1 << u"database or disk is full\n"_s << false;
+            << "Type,address,About\r\nx,www.x.example,\r\ny,poison,\r\n"_ba << u"database or disk is full\n"_s;
     }
 
     void leavesTheBookAsItWas()
     {
         QFETCH(QString, setup);
         QFETCH(QByteArray, content);
-        QFETCH(bool, exporting);
-        QFETCH(int, status);
         QFETCH(QString, message);
-        QFETCH(bool, sameBytes);
-
         AddressBookFile book({{u"a"_s, u"www.a.example"_s, u"kept"_s}});
         if (!setup.isEmpty())
             AddressBookFile::sql(book.path(), setup);
         const QByteArray before = AddressBookFile::digest(book.path());
-        const Records rowsBefore = book.rows();
-        const QString file = exporting ? book.path() : book.directory() + u"/import.csv"_s;
-        if (!exporting)
+        const QString file = content.isNull() ? book.path() : book.directory() + u"/import.csv"_s;
+        if (!content.isNull())
             writeFile(file, content);
 
         const Run result = run(book.path(), [&](ExchangeCommand &c) {
-            return exporting ? c.exportBook(u"csv"_s, file) : c.importFile(file);
+            return content.isNull() ? c.exportBook(u"csv"_s, file) : c.importFile(file);
         });
-        QCOMPARE(result.status, status);
+        QCOMPARE(result.status, content.isNull() ? 2 : 1);
         QCOMPARE(QString::fromUtf8(result.errors), QString(message).replace(u"FILE"_s, file));
-        if (sameBytes)
-            QCOMPARE(AddressBookFile::digest(book.path()), before);
-        QCOMPARE(book.rows(), rowsBefore);
+        QCOMPARE(AddressBookFile::digest(book.path()), before);
     }
 };
 

@@ -24,8 +24,6 @@ using namespace JetTestSupport;
 using JetImport::Step;
 using JetReaderFormat::ValueKind;
 
-Q_DECLARE_METATYPE(Larkspan::JetImport::Step)
-Q_DECLARE_METATYPE(QList<Larkspan::Record>)
 
 namespace {
 

@@ -222,7 +222,8 @@ private Q_SLOTS:
         QFETCH(QString, setup);
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
-        AddressBookFile book({{u"a"_s, u"www.a.example"_s, u"kept"_s}});
+        const Records kept{{u"a"_s, u"www.a.example"_s, u"kept"_s}};
+        AddressBookFile book(kept);
         if (!setup.isEmpty())
             AddressBookFile::sql(book.path(), setup);
         const QByteArray before = AddressBookFile::digest(book.path());
@@ -235,7 +236,9 @@ private Q_SLOTS:
         });
         QCOMPARE(result.status, content.isNull() ? 2 : 1);
         QCOMPARE(QString::fromUtf8(result.errors), QString(message).replace(u"FILE"_s, file));
-        QCOMPARE(AddressBookFile::digest(book.path()), before);
+        if (setup.isEmpty()) // else the failed write may leave its mark in free pages
+            QCOMPARE(AddressBookFile::digest(book.path()), before);
+        QCOMPARE(book.rows(), kept);
     }
 };
 

@@ -236,7 +236,7 @@ private Q_SLOTS:
         });
         QCOMPARE(result.status, content.isNull() ? 2 : 1);
         QCOMPARE(QString::fromUtf8(result.errors), QString(message).replace(u"FILE"_s, file));
-        if (setup.isEmpty()) // else the failed write may leave its mark in free pages
+        if (setup.isEmpty()) // an import that reached the book may have built its lists
             QCOMPARE(AddressBookFile::digest(book.path()), before);
         QCOMPARE(book.rows(), kept);
     }

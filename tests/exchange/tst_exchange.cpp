@@ -194,10 +194,10 @@ private Q_SLOTS:
             {u"news"_s, u"http://www.b.example"_s, u"three"_s}}));
 
         const QString file = book.directory() + u"/import.csv"_s;
-        writeFile(file, "Type,address,About\r\nNEWS,a@x.example,\r\nNews,a@x.example,\r\n"
+        writeFile(file, "Type,address,About\r\nNEWS,a@x.example,\r\nNews,a@x.example,\r\nNews,A@x.example,\r\n"
                         ",www.a.example,one\r\nnews,,two\r\nnews,,TWO\r\n"_ba);
         QCOMPARE(run(book.path(), [&](ExchangeCommand &c) { return c.importFile(file); }).output,
-                 "2 added, 3 already present, 0 skipped\n"_ba);
+                 "3 added, 3 already present, 0 skipped\n"_ba);
     }
 
     // A null content: the book exported onto itself.

@@ -28,25 +28,21 @@ void writeFile(const QString &path, const QByteArray &content)
     file.write(content);
 }
 
-// Runs one command on the book at `bookPath`; gives its status, standard
-// output and standard error.
+// Runs one command on the book at `bookPath`: its status, standard output
+// and standard error.
 struct Run
 {
     int status = -1;
-    QString output, errors;
+    QByteArray output, errors;
 };
-template <typename Command>
-Run run(const QString &bookPath, Command command)
+Run run(const QString &bookPath, const std::function<int(ExchangeCommand &)> &command)
 {
     QBuffer output, errors;
     output.open(QIODevice::WriteOnly);
     errors.open(QIODevice::WriteOnly);
     ExchangeCommand exchange(bookPath, output, errors);
-    Run result;
-    result.status = command(exchange);
-    result.output = QString::fromUtf8(output.data());
-    result.errors = QString::fromUtf8(errors.data());
-    return result;
+    const int status = command(exchange);
+    return {status, output.data(), errors.data()};
 }
 
 } // namespace
@@ -92,12 +88,6 @@ private Q_SLOTS:
             {u"Daily / Nachrichten"_s, u"https://zeitung.example.de/über"_s, u"Zeitung — Übersicht 📰"_s},
             {u""_s, u"ftp://files.example.net/pub/"_s, u""_s},
         } << QStringList{u"file: link"_s, u"javascript: link"_s, u"place: link"_s} << 0;
-        QTest::newRow("html: Chromium-style") << dataFile(u"chromium-style.html"_s) << Records{
-            {u""_s, u"https://search.example.com/"_s, u"Search"_s},
-            {u"Work"_s, u"https://tracker.example.com/issues?q=open&sort=new"_s, u"Open issues"_s},
-            {u""_s, u"http://www.example.org/"_s, u""_s},
-            {u"Travel / Trains"_s, u"https://rail.example.jp/時刻表"_s, u"時刻表"_s},
-        } << QStringList{u"chrome: link"_s, u"javascript: link"_s} << 0;
         // libxml2 stops at 256 levels unless told otherwise, dropping the rest.
         QByteArray deep = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n<DL><p>\n";
         QStringList path;
@@ -143,17 +133,10 @@ private Q_SLOTS:
         const QString target = book.directory() + u"/bookmarks.html"_s;
         const Run exported = run(book.path(), [&](ExchangeCommand &c) { return c.exportBook({}, target); });
         QCOMPARE(exported.status, int(ExchangeCommand::Done));
-        QCOMPARE(exported.errors, u"larkspan export: 1 left out, with no address a browser can open\n"_s);
+        QCOMPARE(exported.errors, "larkspan export: 1 left out, with no address a browser can open\n"_ba);
         QFile written(target);
         QVERIFY(written.open(QIODevice::ReadOnly));
-        const QByteArray html = written.readAll();
-        QCOMPARE(QString::fromUtf8(html), QString::fromUtf8(dataFile(u"exported.html"_s)));
-        // Read back, it gives every entry its information whole.
-        QCOMPARE(ExchangeFormat::make(ExchangeFormat::Kind::Html)->read(html).value().records, (Records{
-            {u"News"_s, u"http://www.example.org"_s, u"Daily news\r\nwith a <second> line"_s},
-            {u"News"_s, u"https://x.example/a%20b?q=%C3%A4&r=1"_s, u"\"Quoted\" & Co."_s},
-            {u"Mail & more"_s, u"someone@example.org"_s, u""_s},
-            {u""_s, u"http://www.top.example"_s, u"\nfirst line empty"_s}}));
+        QCOMPARE(QString::fromUtf8(written.readAll()), QString::fromUtf8(dataFile(u"exported.html"_s)));
     }
 
     void roundTripsExactly_data()
@@ -180,8 +163,8 @@ private Q_SLOTS:
         QTemporaryDir empty;
         const QString bookPath = empty.filePath(u"Tessmoor.mdb"_s);
         auto import = [&] { return run(bookPath, [&](ExchangeCommand &c) { return c.importFile(file); }); };
-        QCOMPARE(import().output, u"5 added, 0 already present, 0 skipped\n"_s);
-        QCOMPARE(import().output, u"0 added, 5 already present, 0 skipped\n"_s);
+        QCOMPARE(import().output, "5 added, 0 already present, 0 skipped\n"_ba);
+        QCOMPARE(import().output, "0 added, 5 already present, 0 skipped\n"_ba);
         QCOMPARE(AddressBookFile::sql(bookPath, u"SELECT count(*) FROM Informaiton"_s),
                  QList<QStringList>{{u"5"_s}});
 
@@ -197,90 +180,65 @@ private Q_SLOTS:
     // a NULL is the empty text, whatever a book's columns declare.
     void exactOnACaselessBookHoldingNulls()
     {
-        AddressBookFile book;
-        AddressBookFile::sql(book.path(), u"DROP TABLE Informaiton"_s);
-        AddressBookFile::sql(book.path(), u"CREATE TABLE Informaiton (Type TEXT COLLATE NOCASE,"
-                                          u" address TEXT COLLATE NOCASE, About TEXT COLLATE NOCASE)"_s);
+        AddressBookFile book({}, {u"CREATE TABLE Informaiton (Type TEXT COLLATE NOCASE,"
+                                  u" address TEXT COLLATE NOCASE, About TEXT COLLATE NOCASE)"_s});
         AddressBookFile::sql(book.path(), u"INSERT INTO Informaiton VALUES ('News', 'a@x.example', NULL),"
                                           u" (NULL, 'www.a.example', 'one'), ('news', NULL, 'two'),"
                                           u" ('', 'www.c.example', NULL), ('news', 'www.b.example', 'three')"_s);
 
-        QBuffer html;
-        html.open(QIODevice::WriteOnly);
-        QBuffer errors;
-        errors.open(QIODevice::WriteOnly);
-        QCOMPARE(ExchangeCommand(book.path(), html, errors).exportBook(u"html"_s, {}), 0);
-        QCOMPARE(ExchangeFormat::make(ExchangeFormat::Kind::Html)->read(html.data()).value().records, (Records{
+        const Run html = run(book.path(), [](ExchangeCommand &c) { return c.exportBook(u"html"_s, {}); });
+        QCOMPARE(ExchangeFormat::make(ExchangeFormat::Kind::Html)->read(html.output).value().records, (Records{
             {u"News"_s, u"a@x.example"_s, u""_s},
             {u""_s, u"http://www.a.example"_s, u"one"_s},
             {u""_s, u"http://www.c.example"_s, u""_s},
             {u"news"_s, u"http://www.b.example"_s, u"three"_s}}));
 
         const QString file = book.directory() + u"/import.csv"_s;
-        writeFile(file, "Type,address,About\r\nNEWS,a@x.example,\r\nNews,a@x.example,\r\n"
+        writeFile(file, "Type,address,About\r\nNEWS,a@x.example,\r\nNews,a@x.example,\r\nNews,A@x.example,\r\n"
                         ",www.a.example,one\r\nnews,,two\r\nnews,,TWO\r\n"_ba);
         QCOMPARE(run(book.path(), [&](ExchangeCommand &c) { return c.importFile(file); }).output,
-                 u"2 added, 3 already present, 0 skipped\n"_s);
+                 "3 added, 3 already present, 0 skipped\n"_ba);
     }
 
+    // A null content: the book exported onto itself.
     void leavesTheBookAsItWas_data()
     {
-        QTest::addColumn<QByteArray>("noise");
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("exporting");
-        QTest::addColumn<int>("status");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<bool>("sameBytes"); // or only the same entries
-
-        const QByteArray good = "Type,address,About\r\nx,www.x.example,\r\ny,poison,\r\n";
-        QTest::newRow("malformed file") << QByteArray() << QString()
-            << "Type,address,About\r\nx,y,z\r\nx,\"y\"z,\r\n"_ba << false << 1
-            << u"FILE:3: text after a field's closing quote\n"_s << true;
-        QByteArray noise(4096, '\0');
-        for (int i = 0; i < noise.size(); ++i)
-            noise[i] = char((i * 7919 + 13) % 251);
-        QTest::newRow("no address book") << noise << QString() << good << false << 1
-                                         << u"file is not a database\n"_s << true;
-        QTest::newRow("export onto the book") << QByteArray() << QString() << QByteArray() << true
-            << 2 << u"larkspan export: FILE is the address book itself\n"_s << true;
+        QTest::newRow("malformed file") << QString() << "Type,address,About\r\nx,y,z\r\nx,\"y\"z,\r\n"_ba
+                                        << u"FILE:3: text after a field's closing quote\n"_s;
+        QTest::newRow("export onto the book")
+            << QString() << QByteArray() << u"larkspan export: FILE is the address book itself\n"_s;
         // The engine fails at the second entry: the first must not stay.
-        QTest::newRow("failure halfway") << QByteArray()
+        QTest::newRow("failure halfway")
             << u"CREATE TRIGGER full BEFORE INSERT ON Informaiton WHEN new.address = 'poison'"
                u" BEGIN SELECT RAISE(ABORT, 'database or disk is full'); END"_s
-            << good << false << 1 << u"database or disk is full\n"_s << false;
+            << "Type,address,About\r\nx,www.x.example,\r\ny,poison,\r\n"_ba << u"database or disk is full\n"_s;
     }
 
     void leavesTheBookAsItWas()
     {
-        QFETCH(QByteArray, noise);
         QFETCH(QString, setup);
         QFETCH(QByteArray, content);
-        QFETCH(bool, exporting);
-        QFETCH(int, status);
         QFETCH(QString, message);
-        QFETCH(bool, sameBytes);
-
-        AddressBookFile book({{u"a"_s, u"www.a.example"_s, u"kept"_s}});
-        if (!noise.isEmpty())
-            writeFile(book.path(), noise);
+        const Records kept{{u"a"_s, u"www.a.example"_s, u"kept"_s}};
+        AddressBookFile book(kept);
         if (!setup.isEmpty())
             AddressBookFile::sql(book.path(), setup);
         const QByteArray before = AddressBookFile::digest(book.path());
-        const Records rowsBefore = noise.isEmpty() ? book.rows() : Records();
-        const QString file = exporting ? book.path() : book.directory() + u"/import.csv"_s;
-        if (!exporting)
+        const QString file = content.isNull() ? book.path() : book.directory() + u"/import.csv"_s;
+        if (!content.isNull())
             writeFile(file, content);
 
         const Run result = run(book.path(), [&](ExchangeCommand &c) {
-            return exporting ? c.exportBook(u"csv"_s, file) : c.importFile(file);
+            return content.isNull() ? c.exportBook(u"csv"_s, file) : c.importFile(file);
         });
-        QCOMPARE(result.status, status);
-        QCOMPARE(result.errors, QString(message).replace(u"FILE"_s, file));
-        if (sameBytes)
+        QCOMPARE(result.status, content.isNull() ? 2 : 1);
+        QCOMPARE(QString::fromUtf8(result.errors), QString(message).replace(u"FILE"_s, file));
+        if (setup.isEmpty()) // an import that reached the book may have built its lists
             QCOMPARE(AddressBookFile::digest(book.path()), before);
-        if (noise.isEmpty())
-            QCOMPARE(book.rows(), rowsBefore);
+        QCOMPARE(book.rows(), kept);
     }
 };
 

@@ -20,7 +20,6 @@ using namespace Qt::StringLiterals;
 
 using Make = std::function<void(const QString &path)>;
 using Records = QList<Record>;
-Q_DECLARE_METATYPE(Make)
 
 namespace {
 

@@ -1,7 +1,8 @@
-#include "HostileAddresses.h"
 // The seam's own pieces: the scheme test and the program start of the
 // desktop shell (what reaches the real opener is checked under Xvfb), and
 // the registry stand-in that answers where the System Info tool is.
+#include "HostileAddresses.h"
+
 #include "platform/DesktopShell.h"
 #include "platform/LinuxRegistry.h"
 #include "platform/Registry.h"

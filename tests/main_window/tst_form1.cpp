@@ -43,6 +43,9 @@ private Q_SLOTS:
         m_platform = std::make_unique<RecordingPlatform>();
         m_file = std::make_unique<AddressBookFile>(book);
         m_file->enter();
+        m_form = FormInstance<Form1>::get();
+        WindowServices::instance().showWindow(m_form);
+        QTRY_COMPARE(QApplication::activeWindow(), m_form);
     }
     void cleanup()
     {
@@ -56,7 +59,6 @@ private Q_SLOTS:
     // after a refill selects the first item.
     void eachKeyRunsTheHandlerOnce()
     {
-        QVERIFY(show());
         QSignalSpy runs(m_form->Data1, &RecordCursor::recordLoaded);
         const QList<QPair<Qt::Key, QString>> keys = {
             {Qt::Key_Down, u"Work"_s}, {Qt::Key_Down, u"Home"_s}, {Qt::Key_Up, u"Work"_s},
@@ -83,7 +85,6 @@ private Q_SLOTS:
         QFETCH(int, row);
         QFETCH(QString, opened);
         QFETCH(QString, about);
-        QVERIFY(show());
         clickItem(m_form->lstType, 0);
         QListWidget *list = m_form->lstAddress;
         const QPoint where = row < 0 ? QPoint(20, list->viewport()->height() - 5)
@@ -99,7 +100,6 @@ private Q_SLOTS:
     // from the file; the selection goes, the addresses stay.
     void returningToTheWindowRebuildsTheList()
     {
-        QVERIFY(show());
         clickItem(m_form->lstType, 1);
         m_file->append({{u"Added"_s, u"x@example.org"_s, u""_s}});
         auto *other = new QWidget; // unloaded with the other forms at cleanup
@@ -114,13 +114,6 @@ private Q_SLOTS:
     }
 
 private:
-    bool show()
-    {
-        m_form = FormInstance<Form1>::get();
-        WindowServices::instance().showWindow(m_form);
-        return QTest::qWaitFor([this] { return QApplication::activeWindow() == m_form; }, 5000);
-    }
-
     std::unique_ptr<RecordingPlatform> m_platform;
     std::unique_ptr<AddressBookFile> m_file;
     Form1 *m_form = nullptr;

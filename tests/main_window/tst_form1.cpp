@@ -1,5 +1,5 @@
-// The main window on Qt's offscreen platform: its controls, its menus, and
-// the category list it rebuilds on every activation.
+// The main window on Qt's offscreen platform, used as a person uses it: keys
+// and double clicks in its lists, and coming back to it from another window.
 #include "AddressBookFile.h"
 #include "ListProbe.h"
 #include "RecordingPlatform.h"
@@ -8,16 +8,12 @@
 #include "store/RecordCursor.h"
 #include "window/FormInstance.h"
 #include "window/HiddenTextField.h"
-#include "window/Twips.h"
 #include "window/WindowServices.h"
 
-#include <QAccessible>
-#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace Larkspan;
@@ -25,20 +21,15 @@ using namespace Qt::StringLiterals;
 using Testing::RecordingPlatform;
 using Testing::items;
 using Testing::clickItem;
-using Testing::centreOf;
 
 namespace {
 
-
-Form1 *showMainWindow()
-{
-    Form1 *form = FormInstance<Form1>::get();
-    WindowServices::instance().showWindow(form);
-    if (!QTest::qWaitFor([form] { return QApplication::activeWindow() == form; }, 2000))
-        return nullptr;
-    return form;
-}
-
+const QList<Record> book = {
+    {u"Work"_s, u"www.example.org"_s, u"work copy"_s},
+    {u"Home"_s, u"friend@example.org"_s, u"a friend"_s},
+    {u"home"_s, u"lower@example.org"_s, u"lower case"_s},
+    {u"Work"_s, u"a@b@example.org"_s, u"two at signs"_s},
+};
 
 } // namespace
 
@@ -47,207 +38,85 @@ class Form1Test : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void init()
+    {
+        m_platform = std::make_unique<RecordingPlatform>();
+        m_file = std::make_unique<AddressBookFile>(book);
+        m_file->enter();
+        m_form = FormInstance<Form1>::get();
+        WindowServices::instance().showWindow(m_form);
+        QTRY_COMPARE(QApplication::activeWindow(), m_form);
+    }
     void cleanup()
     {
         WindowServices::instance().reset();
         QApplication::setActiveWindow(nullptr);
+        m_file.reset();
+        m_platform.reset();
     }
 
-    void controlsStandWhereTheLayoutPutsThem_data()
+    // Each key that moves the selection runs the handler once; the first key
+    // after a refill selects the first item.
+    void eachKeyRunsTheHandlerOnce()
     {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QRect>("twips");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("Label1") << u"Label1"_s << QRect(30, 30, 2655, 300)
-                                << u"          Site Catagory:"_s;
-        QTest::newRow("lstType") << u"lstType"_s << QRect(30, 400, 2655, 3960) << QString();
-        QTest::newRow("Label2") << u"Label2"_s << QRect(2760, 30, 5295, 300)
-                                << u"               The complete web/email address:"_s;
-        QTest::newRow("lstAddress") << u"lstAddress"_s << QRect(2760, 400, 5295, 1815) << QString();
-        QTest::newRow("Label3") << u"Label3"_s << QRect(2760, 2280, 5295, 300)
-                                << u"         Information about the web/email address:"_s;
-        QTest::newRow("About") << u"About"_s << QRect(2760, 2640, 5295, 1720) << QString();
-    }
-
-    void controlsStandWhereTheLayoutPutsThem()
-    {
-        QFETCH(QString, name);
-        QFETCH(QRect, twips);
-        QFETCH(QString, caption);
-        RecordingPlatform platform;
-        AddressBookFile file;
-        file.enter();
-        Form1 *form = showMainWindow();
-        QVERIFY(form);
-        auto *control = form->findChild<QWidget *>(name);
-        QVERIFY(control);
-        QVERIFY(control->isVisible());
-        QCOMPARE(control->geometry(),
-                 Twips::rect(twips.x(), twips.y(), twips.width(), twips.height(), form));
-        if (auto *label = qobject_cast<QLabel *>(control); label && !caption.isEmpty())
-            QCOMPARE(label->text(), caption);
-        // A screen reader hears the caption's words, not its padding.
-        if (!caption.isEmpty()) {
-            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
-            QVERIFY(accessible);
-            QCOMPARE(accessible->text(QAccessible::Name), caption.trimmed());
+        QSignalSpy runs(m_form->Data1, &RecordCursor::recordLoaded);
+        const QList<QPair<Qt::Key, QString>> keys = {
+            {Qt::Key_Down, u"Work"_s}, {Qt::Key_Down, u"Home"_s}, {Qt::Key_Up, u"Work"_s},
+            {Qt::Key_End, u"home"_s}, {Qt::Key_Home, u"Work"_s}, {Qt::Key_PageDown, u"home"_s},
+            {Qt::Key_H, u"Home"_s}};
+        for (int i = 0; i < keys.size(); ++i) {
+            QTest::keyClick(m_form->lstType, keys[i].first);
+            QCOMPARE(runs.count(), i + 1);
+            QCOMPARE(m_form->Text1->text(), keys[i].second);
         }
     }
 
-    void theWindowAndItsHiddenFields()
+    void aDoubleClickOpensTheAddress_data()
     {
-        RecordingPlatform platform;
-        AddressBookFile file;
-        file.enter();
-        Form1 *form = showMainWindow();
-        QVERIFY(form);
-        QCOMPARE(form->windowTitle(), u"Larkspan"_s);
-        QCOMPARE(form->centralWidget()->size(), Twips::size(8100, 4425, form));
-        QVERIFY(!(form->windowFlags() & Qt::WindowMaximizeButtonHint));
-        QCOMPARE(form->lstAddress->toolTip(), u"Double Click to Visit"_s);
-        QCOMPARE(form->Text1->text(), u"Text1"_s);
-        for (const char16_t *name : {u"Text1", u"Text2", u"Text3", u"Text4"}) {
-            auto *field = form->findChild<HiddenTextField *>(QString::fromUtf16(name));
-            QVERIFY(field);
-            QVERIFY(!field->isVisible());
-            QCOMPARE(field->focusPolicy(), Qt::NoFocus);
-        }
-        QVERIFY(form->findChild<RecordCursor *>(u"Data1"_s));
-        QCOMPARE(form->lstType->font().pointSizeF(), 8.25);
-        QVERIFY(form->Label1->font().bold());
+        QTest::addColumn<int>("row"); // -1: below the items
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QString>("about");
+        QTest::newRow("web address") << 0 << u"www.example.org"_s << u"work copy"_s;
+        QTest::newRow("two at signs") << 1 << u"mailto:a@b@example.org"_s << u"two at signs"_s;
+        QTest::newRow("nothing selected") << -1 << u"mailto:"_s << QString();
+    }
+    void aDoubleClickOpensTheAddress()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, opened);
+        QFETCH(QString, about);
+        clickItem(m_form->lstType, 0);
+        QListWidget *list = m_form->lstAddress;
+        const QPoint where = row < 0 ? QPoint(20, list->viewport()->height() - 5)
+                                     : list->visualItemRect(list->item(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, where);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, where);
+        QCOMPARE(m_platform->calls.last(), u"shellExecute(0, null, \"%1\", null, \"C:\\\", 1)"_s.arg(opened));
+        QCOMPARE(m_form->About->text(), about);
+        QCOMPARE(m_file->rows(), book);
     }
 
-    void theMenusOfferTheirCommands()
-    {
-        RecordingPlatform platform;
-        AddressBookFile file;
-        file.enter();
-        Form1 *form = showMainWindow();
-        QVERIFY(form);
-        const QList<QAction *> top = form->menuBar()->actions();
-        QCOMPARE(top.size(), 2);
-        QCOMPARE(top[0]->text(), u"&Edit"_s);
-        QCOMPARE(top[0]->menu(), form->ed);
-        QCOMPARE(top[1], form->mnuAbout);
-        QCOMPARE(form->mnuAbout->text(), u"&About"_s);
-        QVERIFY(!form->mnuAbout->menu());
-
-        const QList<QAction *> edit = form->findChildren<QAction *>(u"mnuedit"_s);
-        QCOMPARE(edit.size(), 5);
-        QCOMPARE(form->ed->actions(), form->mnuedit);
-        const QStringList captions = {u"Add"_s, u"Delete"_s, u"Modify"_s, QString(), u"Exit"_s};
-        const QList<QKeySequence> keys = {QKeySequence(u"Ctrl+A"_s), QKeySequence(u"Ctrl+D"_s),
-                                          QKeySequence(u"Ctrl+M"_s), QKeySequence(),
-                                          QKeySequence(u"Ctrl+E"_s)};
-        for (int index = 0; index < 5; ++index) {
-            QAction *item = form->mnuedit[index];
-            QCOMPARE(item->property("index").toInt(), index);
-            QCOMPARE(item->isSeparator(), index == 3);
-            QCOMPARE(item->text(), captions[index]);
-            QCOMPARE(item->shortcut(), keys[index]);
-            QVERIFY(item->isEnabled());
-        }
-    }
-
-    void activationListsEachCategoryOnceInOrderOfFirstAppearance_data()
-    {
-        QTest::addColumn<QStringList>("types");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("empty table") << QStringList() << QStringList();
-        QTest::newRow("case differs") << QStringList{u"News"_s, u"Mail"_s, u"News"_s, u"news"_s}
-                                      << QStringList{u"News"_s, u"Mail"_s, u"news"_s};
-        QTest::newRow("empty category is one item")
-            << QStringList{u""_s, u"Web"_s, u""_s} << QStringList{u""_s, u"Web"_s};
-        QTest::newRow("spaces count") << QStringList{u"Web"_s, u"Web "_s, u" Web"_s}
-                                      << QStringList{u"Web"_s, u"Web "_s, u" Web"_s};
-        QTest::newRow("non-ASCII") << QStringList{u"Čísla"_s, u"ČÍSLA"_s, u"日本"_s, u"Čísla"_s}
-                                   << QStringList{u"Čísla"_s, u"ČÍSLA"_s, u"日本"_s};
-    }
-
-    void activationListsEachCategoryOnceInOrderOfFirstAppearance()
-    {
-        QFETCH(QStringList, types);
-        QFETCH(QStringList, expected);
-        RecordingPlatform platform;
-        QList<Record> entries;
-        for (const QString &type : types)
-            entries.append({type, type + u"@example.org"_s, u"about "_s + type});
-        AddressBookFile file(entries);
-        file.enter();
-        Form1 *form = showMainWindow();
-        QVERIFY(form);
-        QCOMPARE(items(form->lstType), expected);
-        QCOMPARE(form->lstType->selectedItems().size(), 0);
-        QVERIFY(form->Data1->Eof());
-        QCOMPARE(form->About->text(), QString());
-        // Rebuilding twice gives the same list.
-        form->init();
-        QCOMPARE(items(form->lstType), expected);
-        // A screen reader hears the items as they stand.
-        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(form->lstType);
-        QVERIFY(list);
-        QStringList heard;
-        for (int i = 0; i < list->childCount(); ++i)
-            heard << list->child(i)->text(QAccessible::Name);
-        QCOMPARE(heard, expected);
-    }
-
+    // Coming back from another window of the program rebuilds the categories
+    // from the file; the selection goes, the addresses stay.
     void returningToTheWindowRebuildsTheList()
     {
-        RecordingPlatform platform;
-        AddressBookFile file({{u"Web"_s, u"www.example.org"_s, u"one"_s},
-                              {u"Mail"_s, u"a@example.org"_s, u"two"_s}});
-        file.enter();
-        Form1 *form = showMainWindow();
-        QVERIFY(form);
-        clickItem(form->lstType, 0);
-        QCOMPARE(items(form->lstAddress), QStringList{u"www.example.org"_s});
-        QCOMPARE(form->lstType->selectedItems().size(), 1);
-
-        file.append({{u"Added"_s, u"x@example.org"_s, u""_s}});
-        // Another window of the program comes and goes: rebuilt, selection
-        // lost, the address list kept.
+        clickItem(m_form->lstType, 1);
+        m_file->append({{u"Added"_s, u"x@example.org"_s, u""_s}});
         auto *other = new QWidget; // unloaded with the other forms at cleanup
         WindowServices::instance().registerForm(other, [] {});
         WindowServices::instance().showWindow(other);
         QTRY_COMPARE(QApplication::activeWindow(), other);
-        WindowServices::instance().giveFocus(form->lstType);
-        QTRY_COMPARE(QApplication::activeWindow(), form);
-        QCOMPARE(items(form->lstType), QStringList({u"Web"_s, u"Mail"_s, u"Added"_s}));
-        QCOMPARE(form->lstType->selectedItems().size(), 0);
-        QCOMPARE(items(form->lstAddress), QStringList{u"www.example.org"_s});
+        WindowServices::instance().giveFocus(m_form->lstType);
+        QTRY_COMPARE(QApplication::activeWindow(), m_form);
+        QCOMPARE(items(m_form->lstType), QStringList({u"Work"_s, u"Home"_s, u"home"_s, u"Added"_s}));
+        QVERIFY(m_form->lstType->selectedItems().isEmpty());
+        QCOMPARE(items(m_form->lstAddress), QStringList{u"friend@example.org"_s});
     }
 
-    void anUnusableFileEndsTheProgramAtTheFirstActivation()
-    {
-        RecordingPlatform platform;
-        AddressBookFile file;
-        file.enter();
-        {
-            QFile bad(file.path());
-            QVERIFY(bad.open(QIODevice::WriteOnly | QIODevice::Truncate));
-            bad.write(QByteArray(2048, 'x'));
-        }
-        const QByteArray before = AddressBookFile::digest(file.path());
-        // Loading the window still works; its first rebuild fails.
-        Form1 *form = FormInstance<Form1>::get();
-        QCOMPARE(form->About->text(), u"About"_s);
-        QVERIFY_THROWS_EXCEPTION(RecordingPlatform::Unhandled, form->Form_Activate());
-        QCOMPARE(platform.unhandledFailures, QStringList{u"file is not a database"_s});
-        QCOMPARE(AddressBookFile::digest(file.path()), before);
-    }
-
-    void closingTheWindowEndsTheProgram()
-    {
-        RecordingPlatform platform;
-        AddressBookFile file;
-        file.enter();
-        Form1 *form = showMainWindow();
-        QVERIFY(form);
-        form->close();
-        QVERIFY(WindowServices::instance().ending());
-        QVERIFY(!form->isVisible());
-    }
+private:
+    std::unique_ptr<RecordingPlatform> m_platform;
+    std::unique_ptr<AddressBookFile> m_file;
+    Form1 *m_form = nullptr;
 };
 
 QTEST_MAIN(Form1Test)

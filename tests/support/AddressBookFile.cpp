@@ -17,41 +17,48 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// Runs `work` on a connection of its own to `path`.
-template <typename Work>
-void withConnection(const QString &path, Work work)
+// Runs `statement` once for each set of bound values (once with none when
+// there are none) over a connection of its own; gives the rows it answers.
+// Throws std::runtime_error with the engine's message when it fails.
+QList<QStringList> execute(const QString &path, const QString &statement,
+                           const QList<QVariantList> &bindings = {QVariantList()})
 {
-    const QString name = u"address-book-file"_s;
+    QList<QStringList> result;
+    QString error;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, name);
+        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"address-book-file"_s);
         db.setDatabaseName(path);
-        if (!db.open())
-            throw std::runtime_error(db.lastError().text().toStdString());
-        work(db);
-        db.close();
+        const bool many = bindings.size() > 1; // one transaction for many rows
+        const bool opened = db.open() && (!many || db.transaction());
+        QSqlQuery query(db);
+        if (!opened || !query.prepare(statement))
+            error = db.lastError().text() + query.lastError().text();
+        for (auto values = bindings.begin(); error.isEmpty() && values != bindings.end(); ++values) {
+            for (const QVariant &value : *values)
+                query.addBindValue(value);
+            if (!query.exec())
+                error = query.lastError().text();
+            for (QStringList row; query.next(); result << row, row.clear()) {
+                for (int i = 0; i < query.record().count(); ++i)
+                    row << query.value(i).toString();
+            }
+        }
+        if (many)
+            db.commit();
     }
-    QSqlDatabase::removeDatabase(name);
-}
-
-void exec(QSqlQuery &query)
-{
-    if (!query.exec())
-        throw std::runtime_error(query.lastError().text().toStdString());
+    QSqlDatabase::removeDatabase(u"address-book-file"_s);
+    if (!error.isEmpty())
+        throw std::runtime_error(error.toStdString());
+    return result;
 }
 
 } // namespace
 
 AddressBookFile::AddressBookFile(const QList<Larkspan::Record> &entries, const QStringList &schema)
 {
-    withConnection(path(), [&schema](QSqlDatabase &db) {
-        const QStringList statements =
-            schema.isEmpty() ? QStringList{Larkspan::Schema::createTable.toString()} : schema;
-        for (const QString &statement : statements) {
-            QSqlQuery query(db);
-            query.prepare(statement);
-            exec(query);
-        }
-    });
+    for (const QString &statement :
+         schema.isEmpty() ? QStringList{Larkspan::Schema::createTable.toString()} : schema)
+        execute(path(), statement);
     append(entries);
 }
 
@@ -68,49 +75,25 @@ QString AddressBookFile::path() const
 
 void AddressBookFile::append(const QList<Larkspan::Record> &entries)
 {
-    withConnection(path(), [&](QSqlDatabase &db) {
-        db.transaction();
-        QSqlQuery query(db);
-        query.prepare(u"INSERT INTO Informaiton (Type, address, About) VALUES (?, ?, ?)"_s);
-        for (const Larkspan::Record &entry : entries) {
-            query.addBindValue(entry.type);
-            query.addBindValue(entry.address);
-            query.addBindValue(entry.about);
-            exec(query);
-        }
-        db.commit();
-    });
+    QList<QVariantList> values;
+    for (const Larkspan::Record &entry : entries)
+        values.append({entry.type, entry.address, entry.about});
+    if (!values.isEmpty())
+        execute(path(), u"INSERT INTO Informaiton (Type, address, About) VALUES (?, ?, ?)"_s, values);
 }
 
 QList<Larkspan::Record> AddressBookFile::rows() const
 {
     QList<Larkspan::Record> result;
-    withConnection(path(), [&](QSqlDatabase &db) {
-        QSqlQuery query(db);
-        query.prepare(u"SELECT Type, address, About FROM Informaiton ORDER BY rowid"_s);
-        exec(query);
-        while (query.next())
-            result.append({query.value(0).toString(), query.value(1).toString(),
-                           query.value(2).toString()});
-    });
+    for (const QStringList &row :
+         execute(path(), u"SELECT Type, address, About FROM Informaiton ORDER BY rowid"_s))
+        result.append({row[0], row[1], row[2]});
     return result;
 }
 
 QList<QStringList> AddressBookFile::sql(const QString &path, const QString &statement)
 {
-    QList<QStringList> result;
-    withConnection(path, [&](QSqlDatabase &db) {
-        QSqlQuery query(db);
-        query.prepare(statement);
-        exec(query);
-        while (query.next()) {
-            QStringList row;
-            for (int i = 0; i < query.record().count(); ++i)
-                row << query.value(i).toString();
-            result << row;
-        }
-    });
-    return result;
+    return execute(path, statement);
 }
 
 void AddressBookFile::enter()
@@ -123,9 +106,6 @@ void AddressBookFile::enter()
 QByteArray AddressBookFile::digest(const QString &path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    hash.addData(&file);
-    return hash.result().toHex();
+    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result().toHex() : QByteArray();
 }

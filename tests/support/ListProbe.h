@@ -15,15 +15,10 @@ inline QStringList items(const QListWidget *list)
     return texts;
 }
 
-inline QPoint centreOf(QListWidget *list, int row)
-{
-    return list->visualItemRect(list->item(row)).center();
-}
-
 // Clicks go to the viewport: sent to the list itself they are lost.
 inline void clickItem(QListWidget *list, int row)
 {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, centreOf(list, row));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
 }
 
 } // namespace Larkspan::Testing

@@ -4,15 +4,16 @@
     atspi_tree.py LINE [SECONDS]
 
 Prints "ready" once the accessibility registry answers, then waits (at most
-SECONDS, 10 by default) until one of the lines below starts with LINE, and
+SECONDS, 10 by default) until one of the lines below contains LINE, and
 prints them all. One line for each showing window and each showing control
-in it, and one more for every control that has the keyboard focus and for
-every selected item:
+in it, one more for every control that has the keyboard focus and for every
+selected item, and where on the screen the middle of each list item is:
 
     window role|window name
     window role|window name|role|name|description|key bindings
     focus|window role|window name|role|name
     selected|window role|window name|role|name
+    place|name|x|y
 
 Exits 1, after printing what it found last, when no such line appeared.
 """
@@ -59,6 +60,10 @@ def describe(window):
             lines.append('|'.join(['focus', head, role, name]))
         if state.contains(pyatspi.STATE_SELECTED):
             lines.append('|'.join(['selected', head, role, name]))
+        if role == 'list item':
+            box = accessible.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+            lines.append('|'.join(['place', name, str(box.x + box.width // 2),
+                                   str(box.y + box.height // 2)]))
         pending[0:0] = [accessible.getChildAtIndex(i) for i in range(accessible.childCount)]
     return lines
 
@@ -99,7 +104,7 @@ def main():
         except Exception:
             # A window went away while it was read: read again.
             lines = []
-        if any(line.startswith(wanted) for line in lines):
+        if any(wanted in line for line in lines):
             print('\n'.join(lines))
             return 0
         time.sleep(0.02)

@@ -40,12 +40,6 @@ int visibleWindows(const XvfbSession &x)
     return int(all.output.trimmed().split('\n').size());
 }
 
-void outsideChange(const QString &path, const QString &marker)
-{
-    AddressBookFile::sql(path, u"CREATE TABLE IF NOT EXISTS Outside (x TEXT)"_s);
-    AddressBookFile::sql(path, u"INSERT INTO Outside VALUES ('%1')"_s.arg(marker));
-}
-
 } // namespace
 
 class EndingTest : public QObject
@@ -92,8 +86,10 @@ private Q_SLOTS:
         for (int i = 0; i < copies; ++i) {
             QProcess *app = apps[i];
             const QString main = mainWindowOf(x, app);
-            if (i == copies - 1)
-                outsideChange(book.path(), marker);
+            if (i == copies - 1) {
+                AddressBookFile::sql(book.path(), u"CREATE TABLE Outside (x TEXT)"_s);
+                AddressBookFile::sql(book.path(), u"INSERT INTO Outside VALUES ('%1')"_s.arg(marker));
+            }
             if (how == u"failure") {
                 // Everything the program reads from is gone: the next
                 // activation of the main window fails.

@@ -25,10 +25,8 @@ inline QString sharedJetDir()
 }
 
 #define REQUIRE_SHARED_JET_DIR()                                                                   \
-    do {                                                                                           \
-        if (JetTestSupport::sharedJetDir().isEmpty())                                              \
-            QSKIP("the shared test data (../shared/testdata/jet) is not in this checkout");        \
-    } while (false)
+    if (JetTestSupport::sharedJetDir().isEmpty())                                                  \
+    QSKIP("the shared test data (../shared/testdata/jet) is not in this checkout")
 
 inline QByteArray sharedFileBytes(const QString &name)
 {

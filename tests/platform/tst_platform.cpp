@@ -24,12 +24,6 @@ bool makeFile(const QString &path, bool executable)
         && (!executable || file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
 }
 
-long openMsinfo(LinuxRegistry &registry, quint32 *key)
-{
-    return registry.regOpenKeyEx(Registry::localMachine, u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_s,
-                                 0, Registry::queryValueSetValueAndMore, key);
-}
-
 } // namespace
 
 class PlatformTest : public QObject
@@ -107,9 +101,13 @@ private Q_SLOTS:
         LinuxRegistry registry({m_dir.filePath(u"missing"_s), m_dir.filePath(u"plain"_s), m_dir.path(),
                                 m_hostile, tool});
         quint32 key = 0;
-        QCOMPARE(openMsinfo(registry, &key), 2L);
+        const auto openMsinfo = [&registry, &key] {
+            return registry.regOpenKeyEx(Registry::localMachine, u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_s,
+                                         0, Registry::queryValueSetValueAndMore, &key);
+        };
+        QCOMPARE(openMsinfo(), 2L);
         QVERIFY(makeFile(tool, true));
-        QCOMPARE(openMsinfo(registry, &key), 0L);
+        QCOMPARE(openMsinfo(), 0L);
         QByteArray buffer(1024, '\0');
         quint32 size = 1024;
         quint32 type = 0;
@@ -123,7 +121,7 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(record.size() > 0, 5000);
         QVERIFY(record.open(QIODevice::ReadOnly) && record.readAll() == "0\n");
         QVERIFY(QFile::remove(tool));
-        QCOMPARE(openMsinfo(registry, &key), 2L);
+        QCOMPARE(openMsinfo(), 2L);
     }
 };
 

@@ -3,9 +3,10 @@
 //
 //     platform_opener_probe LOGDIR
 //
-// Whenever shellExecute says it handed the argument over, waits until the
-// fake opener has dropped its record LOGDIR/new.PID and renames it to
-// LOGDIR/INDEX.args, so each record belongs to one argument.
+// The index of the argument goes to the opener in OPENER_CASE; whenever
+// shellExecute says it handed the argument over, waits until the fake opener
+// has dropped its record LOGDIR/INDEX.args, so each record belongs to one
+// argument.
 
 #include "HostileAddresses.h"
 #include "platform/DesktopShell.h"
@@ -20,21 +21,16 @@ using namespace Qt::StringLiterals;
 int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
-    if (app.arguments().size() != 2)
-        return 2;
-    QDir logDir(app.arguments().at(1));
+    QDir logDir(app.arguments().value(1));
     const QList<HostileAddresses::Case> corpus = HostileAddresses::corpus();
     for (qsizetype i = 0; i < corpus.size(); ++i) {
+        qputenv("OPENER_CASE", QByteArray::number(i));
         if (Larkspan::DesktopShell::shellExecute(0, std::nullopt, corpus.at(i).file, std::nullopt,
                                                  u"C:\\"_s, 1)
             != Larkspan::DesktopShell::handedOver)
             continue;
-        for (const QDeadlineTimer deadline(10000); !deadline.hasExpired(); QThread::msleep(10)) {
-            const QStringList records = logDir.entryList({u"new.*"_s}, QDir::Files);
-            if (!records.isEmpty()) {
-                logDir.rename(records.first(), u"%1.args"_s.arg(i));
-                break;
-            }
+        for (const QDeadlineTimer deadline(10000);
+             !deadline.hasExpired() && !logDir.exists(u"%1.args"_s.arg(i)); QThread::msleep(10)) {
         }
     }
     return 0;

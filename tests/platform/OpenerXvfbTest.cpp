@@ -25,13 +25,10 @@ private Q_SLOTS:
         QVERIFY(QDir().mkpath(path(u"bin"_s)) && QDir().mkpath(path(u"log"_s)));
         const QByteArray log = QFile::encodeName(path(u"log"_s));
         for (const auto &[name, text] : {
-                 std::pair{u"bin/xdg-open"_s, "#!/bin/sh\nlog='" + log + "'\n"
-                                              "printf '%s\\0' \"$@\" > \"$log/tmp.$$\"\n"
-                                              "for a in \"$@\"; do\n"
-                                              "    ( eval \"x=\\\"$a\\\"\" ) 2>/dev/null\n"
-                                              "    ( eval \"x='$a'\" ) 2>/dev/null\n"
-                                              "done\n"
-                                              "mv \"$log/tmp.$$\" \"$log/new.$$\"\n"},
+                 std::pair{u"bin/xdg-open"_s,
+                           "#!/bin/sh\nlog='" + log + "'\nprintf '%s\\0' \"$@\" > \"$log/tmp.$$\"\n"
+                           "for a; do ( eval \"x=\\\"$a\\\"\" ); ( eval \"x='$a'\" ); done 2>/dev/null\n"
+                           "mv \"$log/tmp.$$\" \"$log/$OPENER_CASE.args\"\n"},
                  std::pair{u"bin/pwn"_s, QByteArray("#!/bin/sh\ntouch \"$PWN_CANARY\"\n")}}) {
             QFile file(path(name));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
@@ -48,7 +45,7 @@ private Q_SLOTS:
         QCOMPARE(probe.exitStatus(), QProcess::NormalExit);
         QCOMPARE(probe.exitCode(), 0);
         QVERIFY2(!QFile::exists(path(u"canary"_s)), "a payload ran");
-        QCOMPARE(QDir(path(u"log"_s)).entryList({u"new.*"_s, u"tmp.*"_s}, QDir::Files), QStringList());
+        QCOMPARE(QDir(path(u"log"_s)).entryList({u"tmp.*"_s}, QDir::Files), QStringList());
     }
 
     void openerReceivesOneInertArgument_data()

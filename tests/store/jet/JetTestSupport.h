@@ -25,10 +25,8 @@ inline QString sharedJetDir()
 }
 
 #define REQUIRE_SHARED_JET_DIR()                                                                   \
-    do {                                                                                           \
-        if (JetTestSupport::sharedJetDir().isEmpty())                                              \
-            QSKIP("the shared test data (../shared/testdata/jet) is not in this checkout");        \
-    } while (false)
+    if (JetTestSupport::sharedJetDir().isEmpty())                                                  \
+    QSKIP("the shared test data (../shared/testdata/jet) is not in this checkout")
 
 inline QByteArray sharedFileBytes(const QString &name)
 {
@@ -55,14 +53,14 @@ inline bool copyTestFile(const QString &name, const QString &directory)
 inline QMap<QString, QByteArray> snapshot(const QString &directory)
 {
     QMap<QString, QByteArray> entries;
-    QDirIterator it(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
+    for (QDirIterator it(directory, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+         it.hasNext();) {
         QFile file(it.next());
-        QCryptographicHash hash(QCryptographicHash::Sha256);
-        const bool hashed = it.fileInfo().isFile() && file.open(QIODevice::ReadOnly) && hash.addData(&file);
-        entries.insert(QDir(directory).relativeFilePath(file.fileName()),
-                       it.fileInfo().isDir() ? "<dir>" : hashed ? hash.result().toHex() : "<unreadable>");
+        QByteArray value = it.fileInfo().isDir() ? "<dir>" : "<unreadable>";
+        if (it.fileInfo().isFile() && file.open(QIODevice::ReadOnly))
+            value = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
+        entries.insert(QDir(directory).relativeFilePath(file.fileName()), value);
     }
     return entries;
 }

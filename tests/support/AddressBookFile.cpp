@@ -15,13 +15,8 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-
-// Runs `statement` once for each set of bound values (once with none when
-// there are none) over a connection of its own; gives the rows it answers.
-// Throws std::runtime_error with the engine's message when it fails.
-QList<QStringList> execute(const QString &path, const QString &statement,
-                           const QList<QVariantList> &bindings = {QVariantList()})
+QList<QStringList> AddressBookFile::sql(const QString &path, const QString &statement,
+                                        const QList<QVariantList> &bindings)
 {
     QList<QStringList> result;
     QString error;
@@ -33,7 +28,8 @@ QList<QStringList> execute(const QString &path, const QString &statement,
         QSqlQuery query(db);
         if (!opened || !query.prepare(statement))
             error = db.lastError().text() + query.lastError().text();
-        for (auto values = bindings.begin(); error.isEmpty() && values != bindings.end(); ++values) {
+        for (auto values = bindings.begin(); error.isEmpty() && values != bindings.end();
+             ++values) {
             for (const QVariant &value : *values)
                 query.addBindValue(value);
             if (!query.exec())
@@ -52,13 +48,11 @@ QList<QStringList> execute(const QString &path, const QString &statement,
     return result;
 }
 
-} // namespace
-
 AddressBookFile::AddressBookFile(const QList<Larkspan::Record> &entries, const QStringList &schema)
 {
     for (const QString &statement :
-         schema.isEmpty() ? QStringList{Larkspan::Schema::createTable.toString()} : schema)
-        execute(path(), statement);
+         schema.isEmpty() ? QStringList {Larkspan::Schema::createTable.toString()} : schema)
+        sql(path(), statement);
     append(entries);
 }
 
@@ -78,22 +72,16 @@ void AddressBookFile::append(const QList<Larkspan::Record> &entries)
     QList<QVariantList> values;
     for (const Larkspan::Record &entry : entries)
         values.append({entry.type, entry.address, entry.about});
-    if (!values.isEmpty())
-        execute(path(), u"INSERT INTO Informaiton (Type, address, About) VALUES (?, ?, ?)"_s, values);
+    sql(path(), u"INSERT INTO Informaiton (Type, address, About) VALUES (?, ?, ?)"_s, values);
 }
 
 QList<Larkspan::Record> AddressBookFile::rows() const
 {
     QList<Larkspan::Record> result;
     for (const QStringList &row :
-         execute(path(), u"SELECT Type, address, About FROM Informaiton ORDER BY rowid"_s))
+         sql(path(), u"SELECT Type, address, About FROM Informaiton ORDER BY rowid"_s))
         result.append({row[0], row[1], row[2]});
     return result;
-}
-
-QList<QStringList> AddressBookFile::sql(const QString &path, const QString &statement)
-{
-    return execute(path, statement);
 }
 
 void AddressBookFile::enter()
@@ -107,5 +95,6 @@ QByteArray AddressBookFile::digest(const QString &path)
 {
     QFile file(path);
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result().toHex() : QByteArray();
+    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result().toHex()
+                                                                 : QByteArray();
 }

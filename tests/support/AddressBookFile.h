@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QVariant>
 
 // A fresh address book for one test case: a temporary directory that holds
 // "Tessmoor.mdb" with the given entries, written and read back through a
@@ -30,10 +31,12 @@ public:
     // Makes the directory current until this object goes away.
     void enter();
 
-    // Runs one statement on the file at `path` over a connection of its own;
-    // gives the rows it answers, each as its columns' texts. Throws
-    // std::runtime_error with the engine's message when the statement fails.
-    static QList<QStringList> sql(const QString &path, const QString &statement);
+    // Runs `statement` on the file at `path` over a connection of its own,
+    // once for each set of bound values (many in one transaction); gives the
+    // rows it answers, each as its columns' texts. Throws std::runtime_error
+    // with the engine's message when it fails.
+    static QList<QStringList> sql(const QString &path, const QString &statement,
+                                  const QList<QVariantList> &bindings = {QVariantList()});
 
     // A digest of a file's bytes, to prove a file was left alone.
     static QByteArray digest(const QString &path);

@@ -18,7 +18,8 @@ inline QStringList items(const QListWidget *list)
 // Clicks go to the viewport: sent to the list itself they are lost.
 inline void clickItem(QListWidget *list, int row)
 {
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(row)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
 }
 
 } // namespace Larkspan::Testing

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 #include <optional>
 
 namespace Larkspan::Testing {
@@ -19,20 +18,19 @@ namespace Larkspan::Testing {
 // Constructing one installs it as the platform in force; destroying it
 // uninstalls it. One at a time.
 //
-//  - Every call is also written to `calls` as one line of text, in order,
-//    e.g. `startProgram("/usr/bin/x", 1)`, so a test can check the sequence.
+//  - Every call but the registry's is also written to `calls` as one line of
+//    text, in order, e.g. `startProgram("/usr/bin/x", 1)`.
 //  - The registry calls are answered by `registry`, an in-memory table the
-//    test fills; `registry.openHandles()` tells which keys were left open.
+//    test fills; the keys closed are kept in `closedKeys`.
 //  - shellExecute() answers `shellResult`, or fails with `shellFailure`.
 //  - startProgram() gives a new task id, except for the empty path and the
 //    paths in `unstartablePaths`, which cannot be started.
 //  - fileName() answers from `files` (path → answer; nothing stands for a
 //    malformed path), and with "" (no such file) for any other path.
-//  - messageBox() records its text in `messages`, calls `onMessageBox` if
-//    set, and returns at once, as if the user had pressed OK.
+//  - messageBox() records its text in `messages` and returns at once, as
+//    if the user had pressed OK.
 //  - Windows cannot be raised, and a shown window is made active although
-//    nothing gave it the focus (as on Qt's offscreen platform); `raising`
-//    and `activationWithoutFocus` change that.
+//    nothing gave it the focus (as on Qt's offscreen platform).
 //  - unhandledFailure() records the description and throws Unhandled, which
 //    is no std::exception, so no handler of the program can swallow it.
 class RecordingPlatform : public Platform
@@ -45,8 +43,6 @@ public:
 
     RecordingPlatform();
     ~RecordingPlatform() override;
-    RecordingPlatform(const RecordingPlatform &) = delete;
-    RecordingPlatform &operator=(const RecordingPlatform &) = delete;
 
     // What was asked of the platform.
     QStringList calls;
@@ -56,31 +52,31 @@ public:
 
     // How it answers.
     qintptr shellResult = 42;
-    std::optional<QString> shellFailure;    // the call itself fails with this message
-    QStringList unstartablePaths;           // startProgram fails for these
+    std::optional<QString> shellFailure; // the call itself fails with this message
+    QStringList unstartablePaths; // startProgram fails for these
     QHash<QString, std::optional<QString>> files;
     RegistryTable registry;
-    std::function<void(const QString &)> onMessageBox;
-    bool raising = false;
-    bool activationWithoutFocus = true;
 
     Outcome<qintptr> shellExecute(qintptr owner, const std::optional<QString> &operation,
                                   const QString &file, const std::optional<QString> &parameters,
                                   const QString &directory, int showCommand) override;
     Outcome<qint64> startProgram(const QString &path, int windowStyle) override;
-    long regOpenKeyEx(quint32 root, const QString &subKey, quint32 options,
-                      quint32 samDesired, quint32 *key) override;
-    long regQueryValueEx(quint32 key, const QString &valueName, quint32 *type,
-                         QByteArray *data, quint32 *dataSize) override;
+    long regOpenKeyEx(quint32 root, const QString &subKey, quint32 options, quint32 samDesired,
+                      quint32 *key) override
+    {
+        return registry.regOpenKeyEx(root, subKey, options, samDesired, key);
+    }
+    long regQueryValueEx(quint32 key, const QString &valueName, quint32 *type, QByteArray *data,
+                         quint32 *dataSize) override
+    {
+        return registry.regQueryValueEx(key, valueName, type, data, dataSize);
+    }
     long regCloseKey(quint32 key) override;
     Outcome<QString> fileName(const QString &path) override;
     void messageBox(const QString &text) override;
-    bool canRaiseWindows() const override { return raising; }
-    bool activatesWithoutFocus() const override { return activationWithoutFocus; }
+    bool canRaiseWindows() const override { return false; }
+    bool activatesWithoutFocus() const override { return true; }
     [[noreturn]] void unhandledFailure(const QString &description) override;
-
-    // "null" for nothing, the text in double quotes otherwise.
-    static QString describe(const std::optional<QString> &text);
 
 private:
     qint64 m_nextTaskId = 1000;

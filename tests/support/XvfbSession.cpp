@@ -1,6 +1,5 @@
 #include "XvfbSession.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -26,16 +25,13 @@ void stop(QProcess *process)
 XvfbSession::XvfbSession(const Options &options)
     : m_xvfb(std::make_unique<QProcess>())
 {
-    QDir().mkpath(m_dir.filePath(u"runtime"_s));
-    QFile::setPermissions(m_dir.filePath(u"runtime"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QDir(m_dir.path()).mkdir(u"runtime"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // Xvfb tells the display it found free once it accepts connections.
     m_xvfb->setStandardErrorFile(m_dir.filePath(u"xvfb.log"_s));
-    m_xvfb->start(u"Xvfb"_s, {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1024x768x24"_s,
-                              u"-nolisten"_s, u"tcp"_s});
-    const QDeadlineTimer deadline(15000);
-    while (!m_xvfb->canReadLine() && m_xvfb->waitForReadyRead(int(deadline.remainingTime()))) {
-    }
-    if (!m_xvfb->canReadLine()) {
+    m_xvfb->start(u"Xvfb"_s,
+                  {u"-displayfd"_s, u"1"_s, u"-screen"_s, u"0"_s, u"1024x768x24"_s, u"-nolisten"_s,
+                   u"tcp"_s});
+    if (!QTest::qWaitFor([this] { return m_xvfb->canReadLine(); }, 15000)) {
         m_error = u"Xvfb gave no display: "_s + m_xvfb->errorString();
         return;
     }
@@ -43,10 +39,9 @@ XvfbSession::XvfbSession(const Options &options)
     // Under load openbox now and then fails to open the display: try again.
     for (int attempt = 0; options.windowManager && attempt < 3; ++attempt) {
         QProcess &wm = launch(u"openbox"_s, {u"--sm-disable"_s});
-        if (QTest::qWaitFor([&] {
-                return wm.state() == QProcess::Running
-                       && run(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s}).output.contains("window id #");
-            }, 5000))
+        const QStringList check {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s};
+        const auto up = [&] { return run(u"xprop"_s, check).output.contains("window id #"); };
+        if (QTest::qWaitFor([&] { return wm.state() == QProcess::Running && up(); }, 5000))
             return;
         stop(&wm);
     }
@@ -84,13 +79,11 @@ XvfbSession::Result XvfbSession::run(const QString &program, const QStringList &
     QProcess process;
     process.setProcessEnvironment(environment());
     process.start(program, arguments);
-    Result result;
-    if (process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit)
-        result.exitCode = process.exitCode();
-    else
+    const bool finished
+        = process.waitForFinished(timeoutMs) && process.exitStatus() == QProcess::NormalExit;
+    if (!finished)
         stop(&process);
-    result.output = process.readAllStandardOutput();
-    return result;
+    return {finished ? process.exitCode() : -1, process.readAllStandardOutput()};
 }
 
 QProcess &XvfbSession::launch(const QString &program, const QStringList &arguments,

@@ -32,7 +32,9 @@ public:
         bool ok() const { return exitCode == 0; }
     };
 
-    XvfbSession() : XvfbSession(Options()) {}
+    XvfbSession()
+        : XvfbSession(Options())
+    {}
     explicit XvfbSession(const Options &options);
     ~XvfbSession();
     XvfbSession(const XvfbSession &) = delete;
@@ -48,7 +50,10 @@ public:
 
     // Runs `program` on the display and waits for it, at most `timeoutMs`.
     Result run(const QString &program, const QStringList &arguments, int timeoutMs = 15000) const;
-    Result xdotool(const QStringList &arguments) const { return run(QStringLiteral("xdotool"), arguments); }
+    Result xdotool(const QStringList &arguments) const
+    {
+        return run(QStringLiteral("xdotool"), arguments);
+    }
 
     // Starts `program` on the display; the session owns it and kills it at
     // the end if it still runs.

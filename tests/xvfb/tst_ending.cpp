@@ -23,9 +23,9 @@ const QString program = QStringLiteral(LARKSPAN_BIN_DIR "/larkspan");
 // splash has no WM_NAME.
 QString mainWindowOf(const XvfbSession &x, const QProcess *app)
 {
-    const auto all = x.xdotool({u"search"_s, u"--onlyvisible"_s, u"--pid"_s,
-                                QString::number(app->processId())});
-    for (const QByteArray &id : all.output.split('\n')) {
+    for (const QByteArray &id :
+         x.xdotool({u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(app->processId())})
+             .output.split('\n')) {
         const QString window = QString::fromLatin1(id.trimmed());
         if (!window.isEmpty()
             && x.run(u"xprop"_s, {u"-id"_s, window, u"WM_NAME"_s}).output.contains("\"Larkspan\""))
@@ -36,8 +36,10 @@ QString mainWindowOf(const XvfbSession &x, const QProcess *app)
 
 int visibleWindows(const XvfbSession &x)
 {
-    const auto all = x.xdotool({u"search"_s, u"--onlyvisible"_s, u"--class"_s, u"larkspan"_s});
-    return int(all.output.trimmed().split('\n').size());
+    return int(x.xdotool({u"search"_s, u"--onlyvisible"_s, u"--class"_s, u"larkspan"_s})
+                   .output.trimmed()
+                   .split('\n')
+                   .size());
 }
 
 } // namespace
@@ -47,22 +49,12 @@ class EndingTest : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase()
-    {
-        QVERIFY2(QFile::exists(program), "the larkspan program is not built");
-    }
-
     void everyEndingLeavesTheOneFileWhole_data()
     {
         QTest::addColumn<QString>("how");
         QTest::addColumn<int>("copies");
-        QTest::newRow("Exit") << u"ctrl+e"_s << 1;
-        QTest::newRow("close button") << u"alt+F4"_s << 1;
-        QTest::newRow("a failure nobody handles") << u"failure"_s << 1;
-        QTest::newRow("SIGTERM") << u"TERM"_s << 1;
-        QTest::newRow("SIGINT") << u"INT"_s << 1;
-        QTest::newRow("SIGHUP") << u"HUP"_s << 1;
-        QTest::newRow("the display goes") << u"display"_s << 1;
+        for (const char *how : {"ctrl+e", "alt+F4", "failure", "TERM", "INT", "HUP", "display"})
+            QTest::newRow(how) << QString::fromLatin1(how) << 1;
         // The first to leave must not take the log from the one that stays.
         QTest::newRow("two copies, one after the other") << u"ctrl+e"_s << 2;
     }
@@ -88,13 +80,16 @@ private Q_SLOTS:
             const QString main = mainWindowOf(x, app);
             if (i == copies - 1) {
                 AddressBookFile::sql(book.path(), u"CREATE TABLE Outside (x TEXT)"_s);
-                AddressBookFile::sql(book.path(), u"INSERT INTO Outside VALUES ('%1')"_s.arg(marker));
+                AddressBookFile::sql(book.path(),
+                                     u"INSERT INTO Outside VALUES ('%1')"_s.arg(marker));
             }
             if (how == u"failure") {
                 // Everything the program reads from is gone: the next
                 // activation of the main window fails.
-                for (const QStringList &table : AddressBookFile::sql(book.path(),
-                         u"SELECT name FROM sqlite_master WHERE type = 'table' AND name <> 'Outside'"_s))
+                for (
+                    const QStringList &table : AddressBookFile::sql(
+                        book.path(),
+                        u"SELECT name FROM sqlite_master WHERE type = 'table' AND name <> 'Outside'"_s))
                     AddressBookFile::sql(book.path(), u"DROP TABLE \"%1\""_s.arg(table.first()));
                 x.xdotool({u"windowactivate"_s, u"--sync"_s, main});
                 x.xdotool({u"key"_s, u"ctrl+a"_s});
@@ -104,24 +99,27 @@ private Q_SLOTS:
                 x.xdotool({u"key"_s, u"Return"_s});
             } else if (how == u"display") {
                 x.endDisplay();
-            } else if (how.startsWith(u"ctrl") || how.startsWith(u"alt")) {
+            } else if (how.contains(u'+')) {
                 x.xdotool({u"windowactivate"_s, u"--sync"_s, main});
                 x.xdotool({u"key"_s, how});
             } else {
-                const int signal = how == u"TERM" ? SIGTERM : how == u"INT" ? SIGINT : SIGHUP;
-                QCOMPARE(::kill(pid_t(app->processId()), signal), 0);
+                QCOMPARE(::kill(pid_t(app->processId()),
+                                how == u"TERM"      ? SIGTERM
+                                    : how == u"INT" ? SIGINT
+                                                    : SIGHUP),
+                         0);
             }
             QVERIFY(app->waitForFinished(10000));
             for (int j = i + 1; j < copies; ++j)
                 QCOMPARE(apps[j]->state(), QProcess::Running);
         }
 
-        QCOMPARE(QDir(book.directory()).entryList(QDir::Files), QStringList{u"Tessmoor.mdb"_s});
+        QCOMPARE(QDir(book.directory()).entryList(QDir::Files), QStringList {u"Tessmoor.mdb"_s});
         QTemporaryDir elsewhere;
         const QString copy = elsewhere.filePath(u"Tessmoor.mdb"_s);
         QVERIFY(QFile::copy(book.path(), copy));
         QCOMPARE(AddressBookFile::sql(copy, u"SELECT x FROM Outside"_s),
-                 QList<QStringList>{{marker}});
+                 QList<QStringList> {{marker}});
     }
 };
 

@@ -27,8 +27,9 @@ private Q_SLOTS:
     {
         QProcess install;
         install.setProcessChannelMode(QProcess::MergedChannels);
-        install.start(QStringLiteral(LARKSPAN_CMAKE),
-                      {u"--install"_s, QStringLiteral(LARKSPAN_BUILD_DIR), u"--prefix"_s, m_prefix.path()});
+        install.start(
+            QStringLiteral(LARKSPAN_CMAKE),
+            {u"--install"_s, QStringLiteral(LARKSPAN_BUILD_DIR), u"--prefix"_s, m_prefix.path()});
         QVERIFY(install.waitForFinished(60000));
         QVERIFY2(install.exitCode() == 0, install.readAll().constData());
     }
@@ -54,7 +55,8 @@ private Q_SLOTS:
             program.setWorkingDirectory(folder.path());
             program.start(installed(u"bin/larkspan"_s), arguments);
             program.waitForFinished(30000);
-            return std::pair(program.exitCode(), program.readAll() + program.readAllStandardError());
+            return std::pair(program.exitCode(),
+                             program.readAll() + program.readAllStandardError());
         };
         QCOMPARE(larkspan({u"import"_s}).first, 2);
         QCOMPARE(larkspan({u"import"_s, u"in.csv"_s}),
@@ -75,7 +77,8 @@ private Q_SLOTS:
         // The command of the installed menu entry, run from some other folder.
         QFile entry(installed(u"share/applications/org.larkspan.Larkspan.desktop"_s));
         QVERIFY(entry.open(QIODevice::ReadOnly));
-        const auto exec = QRegularExpression(u"(?m)^Exec=(.*)$"_s).match(QString::fromUtf8(entry.readAll()));
+        const auto exec
+            = QRegularExpression(u"(?m)^Exec=(.*)$"_s).match(QString::fromUtf8(entry.readAll()));
         QVERIFY(exec.hasMatch());
         QStringList command = exec.captured(1).split(u' ', Qt::SkipEmptyParts);
         QCOMPARE(command.takeFirst(), u"larkspan"_s);

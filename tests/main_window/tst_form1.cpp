@@ -18,9 +18,9 @@
 
 using namespace Larkspan;
 using namespace Qt::StringLiterals;
-using Testing::RecordingPlatform;
-using Testing::items;
 using Testing::clickItem;
+using Testing::items;
+using Testing::RecordingPlatform;
 
 namespace {
 
@@ -60,10 +60,10 @@ private Q_SLOTS:
     void eachKeyRunsTheHandlerOnce()
     {
         QSignalSpy runs(m_form->Data1, &RecordCursor::recordLoaded);
-        const QList<QPair<Qt::Key, QString>> keys = {
-            {Qt::Key_Down, u"Work"_s}, {Qt::Key_Down, u"Home"_s}, {Qt::Key_Up, u"Work"_s},
-            {Qt::Key_End, u"home"_s}, {Qt::Key_Home, u"Work"_s}, {Qt::Key_PageDown, u"home"_s},
-            {Qt::Key_H, u"Home"_s}};
+        const QList<QPair<Qt::Key, QString>> keys
+            = {{Qt::Key_Down, u"Work"_s}, {Qt::Key_Down, u"Home"_s}, {Qt::Key_Up, u"Work"_s},
+               {Qt::Key_End, u"home"_s},  {Qt::Key_Home, u"Work"_s}, {Qt::Key_PageDown, u"home"_s},
+               {Qt::Key_H, u"Home"_s}};
         for (int i = 0; i < keys.size(); ++i) {
             QTest::keyClick(m_form->lstType, keys[i].first);
             QCOMPARE(runs.count(), i + 1);
@@ -91,7 +91,8 @@ private Q_SLOTS:
                                      : list->visualItemRect(list->item(row)).center();
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, where);
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, where);
-        QCOMPARE(m_platform->calls.last(), u"shellExecute(0, null, \"%1\", null, \"C:\\\", 1)"_s.arg(opened));
+        QCOMPARE(m_platform->calls.last(),
+                 u"shellExecute(0, null, \"%1\", null, \"C:\\\", 1)"_s.arg(opened));
         QCOMPARE(m_form->About->text(), about);
         QCOMPARE(m_file->rows(), book);
     }
@@ -108,9 +109,10 @@ private Q_SLOTS:
         QTRY_COMPARE(QApplication::activeWindow(), other);
         WindowServices::instance().giveFocus(m_form->lstType);
         QTRY_COMPARE(QApplication::activeWindow(), m_form);
-        QCOMPARE(items(m_form->lstType), QStringList({u"Work"_s, u"Home"_s, u"home"_s, u"Added"_s}));
+        QCOMPARE(items(m_form->lstType),
+                 QStringList({u"Work"_s, u"Home"_s, u"home"_s, u"Added"_s}));
         QVERIFY(m_form->lstType->selectedItems().isEmpty());
-        QCOMPARE(items(m_form->lstAddress), QStringList{u"friend@example.org"_s});
+        QCOMPARE(items(m_form->lstAddress), QStringList {u"friend@example.org"_s});
     }
 
 private:

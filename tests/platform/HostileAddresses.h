@@ -30,11 +30,14 @@ inline QList<Case> corpus()
         {"backquotes", u"mailto:`pwn`@example.org"_s, "mailto:%60pwn%60@example.org"},
         {"single quote break-out", u"http://x/';pwn;'"_s, "http://x/%27;pwn;%27"},
         {"double quote break-out", u"http://x/\";pwn;\"\\"_s, "http://x/%22;pwn;%22%5C"},
-        {"shell separators", u"mailto:a@b;pwn&pwn|pwn>o<i"_s, "mailto:a@b%3Bpwn%26pwn%7Cpwn%3Eo%3Ci"},
+        {"shell separators", u"mailto:a@b;pwn&pwn|pwn>o<i"_s,
+         "mailto:a@b%3Bpwn%26pwn%7Cpwn%3Eo%3Ci"},
         {"space, tab, CR, NUL", u"http://x/a b\t\r\u0000c"_s, "http://x/a%20b%09%0D%00c"},
         {"leading dash", u"--help"_s, ""},
-        {"non-ASCII", u"mailto:j\u00f6rg@b\u00fcch.example"_s, "mailto:j%C3%B6rg@b%C3%BCch.example"},
-        {"10,000 characters", u"http://x/"_s + QString(10000, u'x'), "http://x/" + QByteArray(10000, 'x')},
+        {"non-ASCII", u"mailto:j\u00f6rg@b\u00fcch.example"_s,
+         "mailto:j%C3%B6rg@b%C3%BCch.example"},
+        {"10,000 characters", u"http://x/"_s + QString(10000, u'x'),
+         "http://x/" + QByteArray(10000, 'x')},
         {"longer than one argument may be", u"mailto:"_s + QString(50000, u'\u20ac'), ""},
         // Only web and mail addresses open.
         {"script", u"javascript:alert(1)"_s, ""},
@@ -51,8 +54,8 @@ inline QList<Case> corpus()
          u"mailto:a@example.org?Subject=Hi%20there&BCC=x@evil.example&%61ttach=/etc/passwd"
          u"?body=see%26you&cc=c@x.example&to=t@x.example&Reply-To=r@evil.example#more"_s,
          "mailto:a@example.org?subject=Hi%20there&body=see%26you"},
-        {"header hidden in the subject", u"mailto:a@x.org?subject=hi%0D%0ABcc:%20x@evil.example&body=a"_s,
-         "mailto:a@x.org?body=a"},
+        {"header hidden in the subject",
+         u"mailto:a@x.org?subject=hi%0D%0ABcc:%20x@evil.example&body=a"_s, "mailto:a@x.org?body=a"},
         {"header after the recipient", u"mailto:a@b\r\nBcc: c@evil.example\n--help"_s, ""},
         {"field hidden in the recipient", u"mailto:a@example.org%3Fattach=/etc/passwd"_s, ""},
     };

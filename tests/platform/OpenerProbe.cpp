@@ -30,8 +30,7 @@ int main(int argc, char *argv[])
             != Larkspan::DesktopShell::handedOver)
             continue;
         for (const QDeadlineTimer deadline(10000);
-             !deadline.hasExpired() && !logDir.exists(u"%1.args"_s.arg(i)); QThread::msleep(10)) {
-        }
+             !deadline.hasExpired() && !logDir.exists(u"%1.args"_s.arg(i)); QThread::msleep(10)) {}
     }
     return 0;
 }

@@ -24,17 +24,19 @@ private Q_SLOTS:
     {
         QVERIFY(QDir().mkpath(path(u"bin"_s)) && QDir().mkpath(path(u"log"_s)));
         const QByteArray log = QFile::encodeName(path(u"log"_s));
-        for (const auto &[name, text] : {
-                 std::pair{u"bin/xdg-open"_s,
-                           "#!/bin/sh\nlog='" + log + "'\nprintf '%s\\0' \"$@\" > \"$log/tmp.$$\"\n"
-                           "for a; do ( eval \"x=\\\"$a\\\"\" ); ( eval \"x='$a'\" ); done 2>/dev/null\n"
-                           "mv \"$log/tmp.$$\" \"$log/$OPENER_CASE.args\"\n"},
-                 std::pair{u"bin/pwn"_s, QByteArray("#!/bin/sh\ntouch \"$PWN_CANARY\"\n")}}) {
+        for (const auto &[name, text] :
+             {std::pair {u"bin/xdg-open"_s,
+                         "#!/bin/sh\nlog='" + log
+                             + "'\nprintf '%s\\0' \"$@\" > \"$log/tmp.$$\"\n"
+                               "for a; do ( eval \"x=\\\"$a\\\"\" ); ( eval \"x='$a'\" ); done "
+                               "2>/dev/null\n"
+                               "mv \"$log/tmp.$$\" \"$log/$OPENER_CASE.args\"\n"},
+              std::pair {u"bin/pwn"_s, QByteArray("#!/bin/sh\ntouch \"$PWN_CANARY\"\n")}}) {
             QFile file(path(name));
             QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
             QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
         }
-        Larkspan::Testing::XvfbSession session(Larkspan::Testing::XvfbSession::Options{false});
+        Larkspan::Testing::XvfbSession session(Larkspan::Testing::XvfbSession::Options {false});
         QVERIFY2(session.isReady(), qPrintable(session.errorString()));
         // PATH is in place before the probe starts: Qt looks the opener up once.
         QProcessEnvironment env = session.environment();

@@ -39,7 +39,8 @@ class PlatformTest : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(makeFile(m_dir.filePath(m_hostile), true) && makeFile(m_dir.filePath(u"plain"_s), false));
+        QVERIFY(makeFile(m_dir.filePath(m_hostile), true)
+                && makeFile(m_dir.filePath(u"plain"_s), false));
         QDir::setCurrent(m_dir.path());
         qputenv("PATH", QFile::encodeName(m_dir.path()) + ':' + qgetenv("PATH"));
     }
@@ -49,10 +50,12 @@ private Q_SLOTS:
         QTest::addColumn<QString>("file");
         QTest::addColumn<bool>("scheme");
         for (const auto &[tag, file, scheme] :
-             {std::tuple{"upper case", u"HTTP://example.org"_s, true},
+             {std::tuple {"upper case", u"HTTP://example.org"_s, true},
               {"plus, dash, dot and digit", u"svn+ssh-2.x://host/x"_s, true},
-              {"drive letter", u"C:\\x"_s, false}, {"leading dash", u"-x:y"_s, false},
-              {"non-ASCII letter", u"j\u00f6rg:x"_s, false}, {"host and port", u"www.x.org:80/a"_s, false}})
+              {"drive letter", u"C:\\x"_s, false},
+              {"leading dash", u"-x:y"_s, false},
+              {"non-ASCII letter", u"j\u00f6rg:x"_s, false},
+              {"host and port", u"www.x.org:80/a"_s, false}})
             QTest::newRow(tag) << file << scheme;
     }
 
@@ -74,8 +77,9 @@ private Q_SLOTS:
         for (const char *file : {"www.example.org", "example.org/a/b.html?q=1&r=two", "http://h?x",
                                  "https://x.example/!*()+,;=:@/?&a=+b!*()/?~._-"})
             QTest::newRow(file) << QString::fromLatin1(file) << true;
-        for (const char *file : {"HTTP://Example.org/", "www.EXAMPLE.org", "0x7f.1", "example.org:8080",
-                                 "user@host.example", "http://h/%41", "http://h/caf\u00e9", "https://"})
+        for (const char *file :
+             {"HTTP://Example.org/", "www.EXAMPLE.org", "0x7f.1", "example.org:8080",
+              "user@host.example", "http://h/%41", "http://h/caf\u00e9", "https://"})
             QTest::newRow(file) << QString::fromUtf8(file) << false;
     }
 
@@ -98,12 +102,13 @@ private Q_SLOTS:
     void answersAndStartsTheFirstInstalledTool()
     {
         const QString tool = m_dir.filePath(u"t\u00ebst "_s + m_hostile);
-        LinuxRegistry registry({m_dir.filePath(u"missing"_s), m_dir.filePath(u"plain"_s), m_dir.path(),
-                                m_hostile, tool});
+        LinuxRegistry registry({m_dir.filePath(u"missing"_s), m_dir.filePath(u"plain"_s),
+                                m_dir.path(), m_hostile, tool});
         quint32 key = 0;
         const auto openMsinfo = [&registry, &key] {
-            return registry.regOpenKeyEx(Registry::localMachine, u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_s,
-                                         0, Registry::queryValueSetValueAndMore, &key);
+            return registry.regOpenKeyEx(Registry::localMachine,
+                                         u"SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"_s, 0,
+                                         Registry::queryValueSetValueAndMore, &key);
         };
         QCOMPARE(openMsinfo(), 2L);
         QVERIFY(makeFile(tool, true));

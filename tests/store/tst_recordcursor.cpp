@@ -6,8 +6,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSqlDatabase>
 #include <QScopeGuard>
+#include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
 #include <QThread>
@@ -74,8 +74,9 @@ QMap<QString, QByteArray> files(const QString &folder)
 {
     QMap<QString, QByteArray> digests;
     for (const QString &name : QDir(folder).entryList(QDir::Files))
-        digests.insert(name, name.endsWith(u"-shm"_s) ? QByteArray()
-                                                       : AddressBookFile::digest(folder + u'/' + name));
+        digests.insert(name,
+                       name.endsWith(u"-shm"_s) ? QByteArray()
+                                                : AddressBookFile::digest(folder + u'/' + name));
     return digests;
 }
 
@@ -106,7 +107,8 @@ private Q_SLOTS:
                      u"INSERT INTO Informaiton VALUES ('News', 'www.example.org', '')"_s,
                      u"PRAGMA journal_mode=WAL"_s})(path);
             write(path, 32, QByteArray::fromHex("0000000200000001"));
-        }) << u"database disk image is malformed"_s << 0;
+        }) << u"database disk image is malformed"_s
+                                 << 0;
         // Closing a connection that may write would fold its log into it.
         QTest::newRow("in WAL mode, with its log")
             << copyMidway({u"PRAGMA journal_mode=WAL"_s, u"DROP TABLE Informaiton"_s})
@@ -119,8 +121,8 @@ private Q_SLOTS:
                            u" WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n"
                            u" WHERE i < 500) SELECT 'x', 'y', printf('%0500d', i) FROM n"_s})
             << QString() << int(sample.size());
-        QTest::newRow("empty file") << Make([](const QString &path) { write(path, 0, {}); })
-                                    << QString() << 0;
+        QTest::newRow("empty file")
+            << Make([](const QString &path) { write(path, 0, {}); }) << QString() << 0;
         QTest::newRow("missing file") << Make([](const QString &) {}) << QString() << 0;
     }
 
@@ -138,7 +140,7 @@ private Q_SLOTS:
             QCOMPARE(files(dir.path()), before);
         else
             QCOMPARE(AddressBookFile::sql(path, u"SELECT count(*) FROM Informaiton"_s),
-                     QList<QStringList>{{QString::number(entries)}});
+                     QList<QStringList> {{QString::number(entries)}});
     }
 
     // A change goes to the table as the cursor leaves the record, or on
@@ -157,14 +159,16 @@ private Q_SLOTS:
         QTest::newRow("assign, then list the categories") << u"StC"_s << changed;
         QTest::newRow("assign, never move") << u"Ft"_s << book;
         QTest::newRow("assign at end-of-file, then move") << u"CtF"_s << book;
-        QTest::newRow("AddNew, assign, Update") << u"AtbU"_s << book + Records{{u"x"_s, u""_s, u"x"_s}};
+        QTest::newRow("AddNew, assign, Update")
+            << u"AtbU"_s << book + Records {{u"x"_s, u""_s, u"x"_s}};
         QTest::newRow("AddNew abandoned by a move") << u"AtF"_s << book;
         QTest::newRow("Delete, then move") << u"FDN"_s << book.mid(1);
         // The first entry with both, compared exactly: not "News", not "mod".
         QTest::newRow("delete the first of an address and category")
-            << u"mn"_s << Records{book[0], book[1], book[2], book[4]};
+            << u"mn"_s << Records {book[0], book[1], book[2], book[4]};
         // Another program holds the file in a write transaction meanwhile.
-        QTest::newRow("a busy file is waited for") << u"AtWU"_s << book + Records{{u"x"_s, u""_s, u""_s}};
+        QTest::newRow("a busy file is waited for")
+            << u"AtWU"_s << book + Records {{u"x"_s, u""_s, u""_s}};
     }
 
     // One letter a step: F MoveFirst, N MoveNext, C list the categories, S seek
@@ -178,7 +182,8 @@ private Q_SLOTS:
         QFETCH(Records, expected);
         Records book = sample;
         book[1].about = QString();
-        AddressBookFile file(book, {u"CREATE TABLE Informaiton (Type TEXT, address TEXT, About TEXT)"_s});
+        AddressBookFile file(book,
+                             {u"CREATE TABLE Informaiton (Type TEXT, address TEXT, About TEXT)"_s});
         std::unique_ptr<QThread> other(QThread::create([path = file.path()] {
             {
                 QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
@@ -203,15 +208,15 @@ private Q_SLOTS:
                     QThread::msleep(200);
                 }
                 const bool done = step == u'F' ? c.MoveFirst().ok()
-                    : step == u'N' ? c.MoveNext().ok()
-                    : step == u'C' ? c.walkCategories().ok()
-                    : step == u'S' ? c.seekAddress(u"someone@example.org"_s).value()
-                    : step == u'A' ? c.AddNew().ok()
-                    : step == u'U' ? c.Update().ok()
-                    : step == u'D' ? c.Delete().ok()
-                    : step == u'm' ? !c.deleteFirst(www, u"mod"_s).value()
-                    : step == u'n' ? c.deleteFirst(www, u"news"_s).value()
-                                   : QStringView(u"tbW").contains(step);
+                    : step == u'N'             ? c.MoveNext().ok()
+                    : step == u'C'             ? c.walkCategories().ok()
+                    : step == u'S'             ? c.seekAddress(u"someone@example.org"_s).value()
+                    : step == u'A'             ? c.AddNew().ok()
+                    : step == u'U'             ? c.Update().ok()
+                    : step == u'D'             ? c.Delete().ok()
+                    : step == u'm'             ? !c.deleteFirst(www, u"mod"_s).value()
+                    : step == u'n'             ? c.deleteFirst(www, u"news"_s).value()
+                                               : QStringView(u"tbW").contains(step);
                 QVERIFY2(done, qPrintable(QString(step)));
             }
         }
@@ -234,7 +239,6 @@ private Q_SLOTS:
         QVERIFY(heard.size() > 2 && std::is_sorted(heard.cbegin(), heard.cend()));
         QCOMPARE(heard.count(1.0), 1);
     }
-
 };
 
 QTEST_GUILESS_MAIN(RecordCursorTest)

@@ -36,8 +36,12 @@ struct ProbeForm : QWidget, ActivationHandler
     int activations = 0;
     QLineEdit *edit = new QLineEdit(this);
 };
-struct FormA : ProbeForm {};
-struct FormB : ProbeForm {};
+struct FormA : ProbeForm
+{
+};
+struct FormB : ProbeForm
+{
+};
 
 } // namespace
 
@@ -48,7 +52,7 @@ class WindowsTest : public QObject
     // A fresh platform for every case; the book the main window opens when
     // the splash leaves.
     std::optional<RecordingPlatform> m_os;
-    AddressBookFile m_file{{{u"Web"_s, u"www.example.org"_s, u"x"_s}}};
+    AddressBookFile m_file {{{u"Web"_s, u"www.example.org"_s, u"x"_s}}};
 
 private Q_SLOTS:
     void initTestCase() { m_file.enter(); }
@@ -73,12 +77,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QList<int>>("activations"); // of A and of B
-        QTest::newRow("first show") << u"A"_s << QList<int>{1, 0};
-        QTest::newRow("back from another form") << u"ABa"_s << QList<int>{2, 1};
-        QTest::newRow("focus given from another form") << u"ABf"_s << QList<int>{2, 1};
-        QTest::newRow("a message box closes") << u"Am"_s << QList<int>{1, 0};
-        QTest::newRow("back from another program") << u"A-a"_s << QList<int>{1, 0};
-        QTest::newRow("hidden and shown again") << u"ABh"_s << QList<int>{1, 1};
+        QTest::newRow("first show") << u"A"_s << QList<int> {1, 0};
+        QTest::newRow("back from another form") << u"ABa"_s << QList<int> {2, 1};
+        QTest::newRow("focus given from another form") << u"ABf"_s << QList<int> {2, 1};
+        QTest::newRow("a message box closes") << u"Am"_s << QList<int> {1, 0};
+        QTest::newRow("back from another program") << u"A-a"_s << QList<int> {1, 0};
+        QTest::newRow("hidden and shown again") << u"ABh"_s << QList<int> {1, 1};
     }
 
     void handlerRuns()
@@ -92,20 +96,40 @@ private Q_SLOTS:
         for (const QChar step : steps) {
             ModalCloser closer;
             switch (step.unicode()) {
-            case u'A': services.showWindow(&a); expectedActive = &a; break;
-            case u'B': services.showWindow(&b); expectedActive = &b; break;
-            case u'a': QApplication::setActiveWindow(&a); expectedActive = &a; break;
-            case u'-': QApplication::setActiveWindow(nullptr); break;
-            case u'f': services.giveFocus(a.edit); expectedActive = &a; break;
-            case u'm': closer.arm(); DesktopPlatform().messageBox(u"Something to say"_s); break;
-            case u'h': services.hideWindow(&b); services.showWindow(&b); break;
+            case u'A':
+                services.showWindow(&a);
+                expectedActive = &a;
+                break;
+            case u'B':
+                services.showWindow(&b);
+                expectedActive = &b;
+                break;
+            case u'a':
+                QApplication::setActiveWindow(&a);
+                expectedActive = &a;
+                break;
+            case u'-':
+                QApplication::setActiveWindow(nullptr);
+                break;
+            case u'f':
+                services.giveFocus(a.edit);
+                expectedActive = &a;
+                break;
+            case u'm':
+                closer.arm();
+                DesktopPlatform().messageBox(u"Something to say"_s);
+                break;
+            case u'h':
+                services.hideWindow(&b);
+                services.showWindow(&b);
+                break;
             }
             // Qt can lose the active window over a hide and show; the
             // services repair it, so the form is active (and its shortcuts work).
             if (step != u'-')
                 QTRY_COMPARE(QApplication::activeWindow(), expectedActive);
         }
-        QCOMPARE((QList<int>{a.activations, b.activations}), activations);
+        QCOMPARE((QList<int> {a.activations, b.activations}), activations);
     }
 
     // The splash leaves for the main window at the first timer tick or at
@@ -154,7 +178,8 @@ private Q_SLOTS:
         const quint32 sz = Registry::typeString;
         QTest::newRow("only the last NUL goes")
             << sz << QByteArray("ab\0cd\0\0", 7) << 1 << QString::fromLatin1("ab\0cd\0", 6);
-        QTest::newRow("1025 bytes: unreadable") << sz << QByteArray(1024, 'a') + '\0' << 0 << QString();
+        QTest::newRow("1025 bytes: unreadable")
+            << sz << QByteArray(1024, 'a') + '\0' << 0 << QString();
         // Most significant byte first, two digits each, after what was held.
         QTest::newRow("32-bit") << Registry::typeDword << QByteArray("\x0D\x0C\x00\x0A", 4) << 1
                                 << u"&hAB0A000C0D"_s;
@@ -176,7 +201,7 @@ private Q_SLOTS:
         QCOMPARE(read.ok() ? int(read.value()) : -1, result);
         QCOMPARE(value, after);
         // One close on every path; a key that never opened closes handle 0.
-        QCOMPARE(m_os->closedKeys, QList<quint32>{data.isNull() ? 0u : 0x100u});
+        QCOMPARE(m_os->closedKeys, QList<quint32> {data.isNull() ? 0u : 0x100u});
         QVERIFY(m_os->registry.openHandles().isEmpty());
     }
 
@@ -187,14 +212,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("first"); // the string under the first key; null: no key
         QTest::addColumn<bool>("toolThere");
         QTest::addColumn<QStringList>("expected"); // the calls other than the registry's
-        const QString unavailable = u"messageBox(\"System Information Is Unavailable At This Time\")"_s;
+        const QString unavailable
+            = u"messageBox(\"System Information Is Unavailable At This Time\")"_s;
         const QString found = u"fileName(\"C:\\tools\\\\MSINFO32.EXE\")"_s;
         QTest::newRow("first key") << QByteArray("/usr/bin/hardinfo\0", 18) << true
-                                   << QStringList{u"startProgram(\"/usr/bin/hardinfo\", 1)"_s};
-        QTest::newRow("second key, tool there") << QByteArray() << true
-            << QStringList{found, u"startProgram(\"C:\\tools\\\\MSINFO32.EXE\", 1)"_s};
-        QTest::newRow("second key, tool missing") << QByteArray() << false
-                                                  << QStringList{found, unavailable};
+                                   << QStringList {u"startProgram(\"/usr/bin/hardinfo\", 1)"_s};
+        QTest::newRow("second key, tool there")
+            << QByteArray() << true
+            << QStringList {found, u"startProgram(\"C:\\tools\\\\MSINFO32.EXE\", 1)"_s};
+        QTest::newRow("second key, tool missing")
+            << QByteArray() << false << QStringList {found, unavailable};
     }
 
     void startSysInfo()
@@ -204,7 +231,8 @@ private Q_SLOTS:
         QFETCH(QStringList, expected);
         RecordingPlatform &os = *m_os;
         if (!first.isNull())
-            os.registry.setValue(Registry::localMachine, firstKey, u"PATH"_s, Registry::typeString, first);
+            os.registry.setValue(Registry::localMachine, firstKey, u"PATH"_s, Registry::typeString,
+                                 first);
         os.registry.setValue(Registry::localMachine, secondKey, u"MSINFO"_s, Registry::typeString,
                              QByteArray("C:\\tools\\\0", 10));
         if (toolThere)
@@ -229,7 +257,8 @@ private Q_SLOTS:
         QCOMPARE(m_os->calls, QStringList());
         QTest::mouseClick(address, Qt::LeftButton, {}, inside);
         QCOMPARE(m_os->calls,
-                 QStringList{u"shellExecute(0, null, \"mailto:merrin@example.org\", null, \"C:\\\", 1)"_s});
+                 QStringList {
+                     u"shellExecute(0, null, \"mailto:merrin@example.org\", null, \"C:\\\", 1)"_s});
     }
 
     // The calls as RecordingPlatform writes them: "null" is a missing
@@ -237,27 +266,31 @@ private Q_SLOTS:
     void openAddressCalls_data()
     {
         QTest::addColumn<QString>("address");
-        QTest::addColumn<QString>("failure"); // "no browser", the shell "call" fails, or its "result"
+        QTest::addColumn<QString>(
+            "failure"); // "no browser", the shell "call" fails, or its "result"
         QTest::addColumn<QStringList>("expectedCalls");
         const auto shell = [](const QString &file) {
             return u"shellExecute(0, null, \"%1\", null, \"C:\\\", 1)"_s.arg(file);
         };
         const auto web = [&shell](const QString &address) {
-            return QStringList{u"startProgram(\"C:\\program files\\internet explorer\\Iexplore.exe\", 3)"_s,
-                               shell(address)};
+            return QStringList {
+                u"startProgram(\"C:\\program files\\internet explorer\\Iexplore.exe\", 3)"_s,
+                shell(address)};
         };
-        QTest::newRow("empty: a link without recipient") << QString() << QString()
-                                                         << QStringList{shell(u"mailto:"_s)};
+        QTest::newRow("empty: a link without recipient")
+            << QString() << QString() << QStringList {shell(u"mailto:"_s)};
         QTest::newRow("two @: all of it follows mailto")
-            << u"a@b@c"_s << QString() << QStringList{shell(u"mailto:a@b@c"_s)};
+            << u"a@b@c"_s << QString() << QStringList {shell(u"mailto:a@b@c"_s)};
         QTest::newRow("full-width at is no @") << u"a\uFF20b"_s << QString() << web(u"a\uFF20b"_s);
         QTest::newRow("web, no browser: address still opened")
             << u"x.org"_s << u"no browser"_s << web(u"x.org"_s);
-        QTest::newRow("web, shell call fails: skipped") << u"x.org"_s << u"call"_s << web(u"x.org"_s);
+        QTest::newRow("web, shell call fails: skipped")
+            << u"x.org"_s << u"call"_s << web(u"x.org"_s);
         QTest::newRow("mail, shell fails by result: not looked at")
-            << u"a@b"_s << u"result"_s << QStringList{shell(u"mailto:a@b"_s)};
-        QTest::newRow("mail, shell call fails: ends the program") << u"a@b"_s << u"call"_s
-            << QStringList{shell(u"mailto:a@b"_s), u"unhandledFailure(\"gone\")"_s};
+            << u"a@b"_s << u"result"_s << QStringList {shell(u"mailto:a@b"_s)};
+        QTest::newRow("mail, shell call fails: ends the program")
+            << u"a@b"_s << u"call"_s
+            << QStringList {shell(u"mailto:a@b"_s), u"unhandledFailure(\"gone\")"_s};
     }
 
     void openAddressCalls()

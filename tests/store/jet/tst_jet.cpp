@@ -36,7 +36,6 @@ const QString reader = QStringLiteral(LARKSPAN_JET_READER);
 const QString memoFile = u"Tessmoor_jet4_v2000_memo.mdb"_s;
 constexpr int jet4 = -1; // in place of a code page: Jet 4's UTF-16 text
 
-
 // A stand-in for the reader, a shell script that answers with a table of
 // our making; a null value is NULL.
 QString answeringReader(const QTemporaryDir &tools,
@@ -102,12 +101,15 @@ private Q_SLOTS:
         QTest::newRow("utf-16, odd length") << "a\0b"_ba << jet4 << QString();
         QTest::newRow("utf-16, low surrogate alone") << "\x00\xde"_ba << jet4 << QString();
         // A NUL switches to two bytes per character and back.
-        QTest::newRow("compressed with a utf-16 run")
-            << "\xff\xfe" "ab\x00\x1c\x04\x38\x04\x00" "cd"_ba << jet4 << u"abМиcd"_s;
+        QTest::newRow("compressed with a utf-16 run") << "\xff\xfe"
+                                                         "ab\x00\x1c\x04\x38\x04\x00"
+                                                         "cd"_ba
+                                                      << jet4 << u"abМиcd"_s;
         QTest::newRow("no code page means 1252") << "\x80"_ba << 0 << u"€"_s;
         QTest::newRow("932 cut inside a character") << "\x93\xfa\x96"_ba << 932 << QString();
         // Long values cross iconv's internal buffer more than once.
-        QTest::newRow("1252, long") << "\xe4\x80"_ba.repeated(10'000) << 1252 << u"ä€"_s.repeated(10'000);
+        QTest::newRow("1252, long")
+            << "\xe4\x80"_ba.repeated(10'000) << 1252 << u"ä€"_s.repeated(10'000);
     }
 
     void decodesText()
@@ -116,8 +118,9 @@ private Q_SLOTS:
         QFETCH(int, codePage);
         QFETCH(QString, expected);
         const std::string_view view(bytes.constData(), size_t(bytes.size()));
-        const std::optional<std::string> decoded
-            = codePage == jet4 ? JetText::fromJet4(view) : JetText::fromCodePage(view, unsigned(codePage));
+        const std::optional<std::string> decoded = codePage == jet4
+            ? JetText::fromJet4(view)
+            : JetText::fromCodePage(view, unsigned(codePage));
         QCOMPARE(decoded ? QString::fromStdString(*decoded) : QString(), expected);
     }
 
@@ -125,7 +128,8 @@ private Q_SLOTS:
     void refusesDamagedStreams_data()
     {
         QTest::addColumn<QByteArray>("stream");
-        TableStreamWriter writer({{"Type", JetReaderFormat::jetText}, {"About", JetReaderFormat::jetMemo}});
+        TableStreamWriter writer(
+            {{"Type", JetReaderFormat::jetText}, {"About", JetReaderFormat::jetMemo}});
         writer.addRow({{ValueKind::Text, "Web"}, {ValueKind::Null, {}}});
         writer.addRow({{ValueKind::Text, ""}, {ValueKind::Binary, {"\0\xff", 2}}});
         const QByteArray good = QByteArray::fromStdString(writer.finish());
@@ -165,15 +169,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("expected");
         // One deleted row, skipped; in Jet 3 and in Jet 4.
         for (const char *file : {"delTestV1997.mdb", "delTestV2000.mdb"})
-            QTest::addRow("deleted row, %s", file) << QString::fromUtf8(file) << u"Table"_s
-                << QStringList{u"a"_s, u"b"_s} << u"z|y|/v|u|/"_s;
+            QTest::addRow("deleted row, %s", file)
+                << QString::fromUtf8(file) << u"Table"_s << QStringList {u"a"_s, u"b"_s}
+                << u"z|y|/v|u|/"_s;
         // Rows 3 and 5 were rewritten to other pages: still in their place.
         QTest::newRow("jet 4, rows moved")
-            << u"overflowTestV2000.mdb"_s << u"Table1"_s << QStringList{u"data1"_s, u"data3"_s}
+            << u"overflowTestV2000.mdb"_s << u"Table1"_s << QStringList {u"data1"_s, u"data3"_s}
             << u"row1col1|~|/row2col1|row2col3|/~|row3col3|/row4col1|row4col2|/~|row5col2|/~|row6col2|/row7col1|~|/"_s;
         // Jet compares table names without regard to case.
         QTest::newRow("table name in another case")
-            << u"Tessmoor_jet4_emoji.mdb"_s << u"INFORMAITON"_s << QStringList{u"Type"_s}
+            << u"Tessmoor_jet4_emoji.mdb"_s << u"INFORMAITON"_s << QStringList {u"Type"_s}
             << u"Fun 😀|/Plain|/"_s;
     }
 
@@ -184,13 +189,15 @@ private Q_SLOTS:
         QFETCH(QString, table);
         QFETCH(QStringList, names);
         QFETCH(QString, expected);
-        const auto read = JetImport::readJetTable(reader, sharedJetDir() + u'/' + file, table, 30'000);
+        const auto read
+            = JetImport::readJetTable(reader, sharedJetDir() + u'/' + file, table, 30'000);
         QVERIFY2(read.ok(), qPrintable(read.ok() ? QString() : read.error()));
         QString rows;
         for (const ReaderOutput::Row &row : read.value().rows) {
             for (const QString &name : names) {
                 const ReaderOutput::Value &value = row[read.value().columnNames.indexOf(name)];
-                rows += (value.kind == ValueKind::Null ? u"~"_s : QString::fromUtf8(value.bytes)) + u'|';
+                rows += (value.kind == ValueKind::Null ? u"~"_s : QString::fromUtf8(value.bytes))
+                    + u'|';
             }
             rows += u'/';
         }
@@ -198,9 +205,9 @@ private Q_SLOTS:
     }
 
     // A conversion keeps every row and the old file, byte for byte, under
-    // the first free name (here .jet and .jet.1 hold older keepsakes). Every refusal names the file, says that nothing
-    // changed, and leaves the folder as it was: copies on which libmdb loops
-    // or crashes play the reader's own failures, and stand-ins the rest.
+    // the first free name (here .jet and .jet.1 hold older keepsakes). Every refusal names the
+    // file, says that nothing changed, and leaves the folder as it was: copies on which libmdb
+    // loops or crashes play the reader's own failures, and stand-ins the rest.
     void convertsAddressBooks_data()
     {
         QTest::addColumn<QByteArray>("book");
@@ -211,19 +218,21 @@ private Q_SLOTS:
         QTest::newRow("memo") << memo << reader << informaitonRows(true) << QString();
         QTest::newRow("text") << sharedFileBytes(u"Tessmoor_jet4_v2000_text.mdb"_s) << reader
                               << informaitonRows(false) << QString();
-        QTest::newRow("emoji")
-            << sharedFileBytes(u"Tessmoor_jet4_emoji.mdb"_s) << reader
-            << QList<Record>{{u"Fun 😀"_s, u"https://example.org/🎉"_s, u"party 🎉 and a smile 😀 end"_s},
-                             {u"Plain"_s, u"plain@example.org"_s, u"no emoji here"_s}}
-            << QString();
+        QTest::newRow("emoji") << sharedFileBytes(u"Tessmoor_jet4_emoji.mdb"_s) << reader
+                               << QList<Record> {{u"Fun 😀"_s, u"https://example.org/🎉"_s,
+                                                  u"party 🎉 and a smile 😀 end"_s},
+                                                 {u"Plain"_s, u"plain@example.org"_s,
+                                                  u"no emoji here"_s}}
+                               << QString();
         // Jet finds columns without regard to case and in any order; other
         // columns are not part of the address book.
         const QByteArray empty = sharedFileBytes(u"emptyJet4.mdb"_s);
         QTest::newRow("columns by name")
             << empty
-            << answeringReader(m_tools, {{"ID", 4}, {"about", 12}, {"TYPE", 10}, {"Address", 10}},
-                               {{"1", "first", "Web", "a.example"}, {"2", nullptr, "E-mail", nullptr}})
-            << QList<Record>{{u"Web"_s, u"a.example"_s, u"first"_s}, {u"E-mail"_s, u""_s, u""_s}}
+            << answeringReader(
+                   m_tools, {{"ID", 4}, {"about", 12}, {"TYPE", 10}, {"Address", 10}},
+                   {{"1", "first", "Web", "a.example"}, {"2", nullptr, "E-mail", nullptr}})
+            << QList<Record> {{u"Web"_s, u"a.example"_s, u"first"_s}, {u"E-mail"_s, u""_s, u""_s}}
             << QString();
         const auto refused = [](const char *tag, const QByteArray &book, const QString &readerPath,
                                 const QString &refusal) {
@@ -231,12 +240,15 @@ private Q_SLOTS:
         };
         refused("jet 4 without an address table", empty, reader, u"no address table"_s);
         // The reader's own account reaches the message.
-        refused("cut in half", memo.left(memo.size() / 2), reader, u"whole number of 4096-byte pages"_s);
+        refused("cut in half", memo.left(memo.size() / 2), reader,
+                u"whole number of 4096-byte pages"_s);
         refused("truncated header", memo.left(12), reader,
                 u"neither a Larkspan address book nor an Access database"_s);
         for (const char *file : {"hang-truncated.mdb", "hang-growing.mdb", "crash-segv.mdb"})
-            refused(file, sharedFileBytes(u"../jet-damaged/"_s + QString::fromUtf8(file)), reader, u"damaged"_s);
-        refused("reader is missing", memo, m_tools.filePath(u"no-such-reader"_s), u"could not be started"_s);
+            refused(file, sharedFileBytes(u"../jet-damaged/"_s + QString::fromUtf8(file)), reader,
+                    u"damaged"_s);
+        refused("reader is missing", memo, m_tools.filePath(u"no-such-reader"_s),
+                u"could not be started"_s);
         refused("table lacks About", memo,
                 answeringReader(m_tools, {{"Type", 10}, {"address", 10}}, {{"Web", "x"}}),
                 u"no column \"About\""_s);
@@ -292,8 +304,10 @@ private Q_SLOTS:
         pid_t jetReader = 0;
         for (QDeadlineTimer soon(5000); jetReader == 0 && !soon.hasExpired(); QTest::qWait(10)) {
             QFile list(children);
-            const pid_t child = list.open(QIODevice::ReadOnly) ? list.readAll().trimmed().toInt() : 0;
-            if (QFile::symLinkTarget(u"/proc/%1/exe"_s.arg(child)) == QFileInfo(reader).canonicalFilePath())
+            const pid_t child
+                = list.open(QIODevice::ReadOnly) ? list.readAll().trimmed().toInt() : 0;
+            if (QFile::symLinkTarget(u"/proc/%1/exe"_s.arg(child))
+                == QFileInfo(reader).canonicalFilePath())
                 jetReader = child;
         }
         ::kill(program, SIGKILL);
@@ -310,10 +324,11 @@ private Q_SLOTS:
     void killedAtEveryStep_data()
     {
         QTest::addColumn<Step>("step");
-        for (const auto &[tag, step] :
-             {std::pair{"table read", Step::TableRead}, {"new file half written", Step::TempFileStarted},
-              {"new file written", Step::TempFileWritten}, {"old file kept", Step::OldFileKept},
-              {"new file in place", Step::NewFileInPlace}})
+        for (const auto &[tag, step] : {std::pair {"table read", Step::TableRead},
+                                        {"new file half written", Step::TempFileStarted},
+                                        {"new file written", Step::TempFileWritten},
+                                        {"old file kept", Step::OldFileKept},
+                                        {"new file in place", Step::NewFileInPlace}})
             QTest::newRow(tag) << step;
     }
 
@@ -332,7 +347,8 @@ private Q_SLOTS:
             QCOMPARE(addressBookRows(path), informaitonRows(true));
         else
             QCOMPARE(after.value(bookName), original);
-        QCOMPARE(after.value(bookName + u".jet"_s), step >= Step::OldFileKept ? original : QByteArray());
+        QCOMPARE(after.value(bookName + u".jet"_s),
+                 step >= Step::OldFileKept ? original : QByteArray());
 
         QVERIFY(JetImport::convertInPlace(path, reader).ok());
         const QMap<QString, QByteArray> finished = snapshot(dir.path());

@@ -41,7 +41,7 @@ XvfbSession::XvfbSession(const Options &options)
         QProcess &wm = launch(u"openbox"_s, {u"--sm-disable"_s});
         const QStringList check {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s};
         const auto up = [&] { return run(u"xprop"_s, check).output.contains("window id #"); };
-        if (QTest::qWaitFor([&] { return wm.state() == QProcess::Running && up(); }, 5000))
+        if (QTest::qWaitFor([&] { return wm.state() == QProcess::Running && up(); }, 15000))
             return;
         stop(&wm);
     }

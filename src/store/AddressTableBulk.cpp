@@ -5,6 +5,7 @@
 #include "store/AddressTable.h"
 
 #include "store/Schema.h"
+#include "store/SqliteStatement.h"
 
 #include <QScopeGuard>
 #include <QSqlDriver>
@@ -22,43 +23,6 @@ QString errorOf(sqlite3 *db)
 {
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
-
-// A statement for the length of one call.
-class OneCallStatement
-{
-public:
-    OneCallStatement(sqlite3 *db, QStringView sql)
-    {
-        sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * sizeof(char16_t)), &m_statement,
-                             nullptr);
-    }
-    ~OneCallStatement() { sqlite3_finalize(m_statement); }
-    OneCallStatement(const OneCallStatement &) = delete;
-    OneCallStatement &operator=(const OneCallStatement &) = delete;
-
-    bool ok() const { return m_statement != nullptr; }
-    operator sqlite3_stmt *() const { return m_statement; }
-
-    void bind(int index, const QByteArray &utf8)
-    {
-        // A null text binds as "" all the same: no column takes NULL.
-        sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    }
-    QString text(int column) const
-    {
-        const auto *bytes
-            = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-        return QString::fromUtf8(bytes, sqlite3_column_bytes(m_statement, column));
-    }
-    void rewind()
-    {
-        sqlite3_reset(m_statement);
-        sqlite3_clear_bindings(m_statement);
-    }
-
-private:
-    sqlite3_stmt *m_statement = nullptr;
-};
 
 using namespace Schema;
 
@@ -102,12 +66,12 @@ constexpr auto insertNumbered = join(
 
 // Hands the rows of `rows` to `each`: true when they all went, false when
 // `each` stopped.
-Outcome<bool> handOver(sqlite3 *db, OneCallStatement &rows,
+Outcome<bool> handOver(sqlite3 *db, SqliteStatement &rows,
                        const std::function<bool(const Record &)> &each)
 {
     int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(rows)) == SQLITE_ROW) {
-        if (!each(Record {rows.text(0), rows.text(1), rows.text(2)}))
+    while ((rc = rows.step()) == SQLITE_ROW) {
+        if (!each(Record {rows.qtext(0), rows.qtext(1), rows.qtext(2)}))
             return false;
     }
     if (rc != SQLITE_DONE)
@@ -151,8 +115,8 @@ Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const 
     auto end = qScopeGuard([db] { sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr); });
 
     if (order == Order::Records) {
-        OneCallStatement rows(db, byRecord.view());
-        if (!rows.ok())
+        SqliteStatement rows(db, byRecord.view());
+        if (!rows.prepared())
             return Failure {errorOf(db)};
         if (const Outcome<bool> read = handOver(db, rows, each); !read.ok())
             return read.failure();
@@ -161,17 +125,17 @@ Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const 
 
     // Each category's entries lie all over the table.
     const auto usualCache = wholeBookCache(db);
-    OneCallStatement categories(db, categoriesInOrder.view());
-    OneCallStatement named(db, entriesOf.view());
-    OneCallStatement none(db, entriesOfNoCategory.view());
-    if (!categories.ok() || !named.ok() || !none.ok())
+    SqliteStatement categories(db, categoriesInOrder.view());
+    SqliteStatement named(db, entriesOf.view());
+    SqliteStatement none(db, entriesOfNoCategory.view());
+    if (!categories.prepared() || !named.prepared() || !none.prepared())
         return Failure {errorOf(db)};
     QList<QByteArray> types;
     bool someNull = false;
     int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(categories)) == SQLITE_ROW) {
-        types.append(categories.text(0).toUtf8());
-        someNull = someNull || sqlite3_column_int(categories, 1) != 0;
+    while ((rc = categories.step()) == SQLITE_ROW) {
+        types.append(categories.qtext(0).toUtf8());
+        someNull = someNull || sqlite3_column_int(categories.handle(), 1) != 0;
     }
     if (rc != SQLITE_DONE)
         return Failure {errorOf(db)};
@@ -180,7 +144,7 @@ Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const 
     for (const QByteArray &type : std::as_const(types)) {
         if (type.isEmpty() && std::exchange(emptyDone, true))
             continue;
-        OneCallStatement &rows = type.isEmpty() && someNull ? none : named;
+        SqliteStatement &rows = type.isEmpty() && someNull ? none : named;
         rows.rewind();
         if (&rows == &named)
             rows.bind(1, type);
@@ -209,26 +173,26 @@ Outcome<qsizetype> AddressTable::addMissing(const QList<Record> &records)
         return Failure {errorOf(db)};
     auto rollback = qScopeGuard([db] { sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr); });
 
-    OneCallStatement last(db, lastRow.view());
-    if (!last.ok() || sqlite3_step(last) != SQLITE_ROW)
+    SqliteStatement last(db, lastRow.view());
+    if (!last.prepared() || last.step() != SQLITE_ROW)
         return Failure {errorOf(db)};
-    const sqlite3_int64 lastBefore = sqlite3_column_int64(last, 0);
+    const sqlite3_int64 lastBefore = sqlite3_column_int64(last.handle(), 0);
 
-    OneCallStatement held(db, heldBefore.view());
-    OneCallStatement heldAsNull(db, heldBeforeAsNull.view());
-    OneCallStatement insert(db, insertNumbered.view());
-    if (!held.ok() || !heldAsNull.ok() || !insert.ok())
+    SqliteStatement held(db, heldBefore.view());
+    SqliteStatement heldAsNull(db, heldBeforeAsNull.view());
+    SqliteStatement insert(db, insertNumbered.view());
+    if (!held.prepared() || !heldAsNull.prepared() || !insert.prepared())
         return Failure {errorOf(db)};
 
     qsizetype added = 0;
     for (const Record &record : records) {
         const QByteArray fields[3]
             = {record.type.toUtf8(), record.address.toUtf8(), record.about.toUtf8()};
-        const auto lookUp = [&](OneCallStatement &statement) {
+        const auto lookUp = [&](SqliteStatement &statement) {
             for (int i = 0; i < 3; ++i)
                 statement.bind(i + 1, fields[i]);
-            sqlite3_bind_int64(statement, 4, lastBefore);
-            const int found = sqlite3_step(statement);
+            statement.bind(4, qint64(lastBefore));
+            const int found = statement.step();
             statement.rewind();
             return found;
         };
@@ -238,7 +202,7 @@ Outcome<qsizetype> AddressTable::addMissing(const QList<Record> &records)
         if (found == SQLITE_DONE && fields[1].isEmpty())
             found = lookUp(heldAsNull);
         if (found == SQLITE_DONE) {
-            if (sqlite3_step(insert) != SQLITE_DONE)
+            if (insert.step() != SQLITE_DONE)
                 return Failure {errorOf(db)};
             ++added;
         } else if (found != SQLITE_ROW) {

@@ -1,6 +1,7 @@
 #include "store/CompanionTables.h"
 
 #include "store/Schema.h"
+#include "store/SqliteStatement.h"
 
 #include <QByteArray>
 #include <QScopeGuard>
@@ -72,59 +73,11 @@ constexpr int rowsPerInsert = 64;
 constexpr double readShare = 0.35;
 constexpr double insertShare = 0.45;
 
-// One prepared statement, finalized when it goes.
-class Statement
-{
-public:
-    Statement(sqlite3 *db, QStringView sql)
-        : m_db(db)
-    {
-        if (sqlite3_prepare16_v3(db, sql.utf16(), int(sql.size() * sizeof(char16_t)), 0,
-                                 &m_statement, nullptr)
-            != SQLITE_OK) {
-            sqlite3_finalize(m_statement);
-            m_statement = nullptr;
-        }
-    }
-    ~Statement() { sqlite3_finalize(m_statement); }
-    Statement(const Statement &) = delete;
-    Statement &operator=(const Statement &) = delete;
-
-    bool prepared() const { return m_statement; }
-    sqlite3_stmt *handle() const { return m_statement; }
-    Failure failure() const { return Failure {QString::fromUtf8(sqlite3_errmsg(m_db))}; }
-
-    // SQLITE_ROW, SQLITE_DONE or an error.
-    int step() { return sqlite3_step(m_statement); }
-    void reset() { sqlite3_reset(m_statement); }
-
-    void bind(int index, qint64 value) { sqlite3_bind_int64(m_statement, index, value); }
-    void bind(int index, std::string_view text)
-    {
-        sqlite3_bind_text(m_statement, index, text.data(), int(text.size()), SQLITE_STATIC);
-    }
-    std::string_view text(int column) const
-    {
-        const auto *chars
-            = reinterpret_cast<const char *>(sqlite3_column_text(m_statement, column));
-        return {chars ? chars : "", size_t(sqlite3_column_bytes(m_statement, column))};
-    }
-    QString qtext(int column) const
-    {
-        const std::string_view chars = text(column);
-        return QString::fromUtf8(chars.data(), qsizetype(chars.size()));
-    }
-
-private:
-    sqlite3 *m_db;
-    sqlite3_stmt *m_statement = nullptr;
-};
-
 } // namespace
 
 Outcome<void> CompanionTables::exec(QStringView sql)
 {
-    Statement statement(m_db, sql);
+    SqliteStatement statement(m_db, sql);
     if (!statement.prepared())
         return statement.failure();
     int rc = SQLITE_ROW;
@@ -138,7 +91,7 @@ Outcome<bool> CompanionTables::inStep()
 {
     // Every table, index and trigger exactly as this program writes them:
     // a trigger dropped, or written otherwise, may have let writes by.
-    Statement texts(m_db, QStringView(schemaTexts));
+    SqliteStatement texts(m_db, QStringView(schemaTexts));
     if (!texts.prepared())
         return texts.failure();
     QSet<QString> present;
@@ -154,7 +107,7 @@ Outcome<bool> CompanionTables::inStep()
             return false;
     }
 
-    Statement counts(m_db, countsInStep.view());
+    SqliteStatement counts(m_db, countsInStep.view());
     if (!counts.prepared())
         return counts.failure();
     if (counts.step() != SQLITE_ROW)
@@ -164,7 +117,7 @@ Outcome<bool> CompanionTables::inStep()
 
 Outcome<bool> CompanionTables::addressIndexIsExact()
 {
-    Statement key(m_db, addressIndexKey.view());
+    SqliteStatement key(m_db, addressIndexKey.view());
     if (!key.prepared())
         return key.failure();
     const int rc = key.step();
@@ -244,14 +197,14 @@ Outcome<void> CompanionTables::fill(const Progress &progress)
     // That is several times faster than inserting them in record order, or
     // than letting SQLite sort a million rows by category, and it can say
     // how far it has come all the way.
-    Statement range(m_db, rowRange.view());
+    SqliteStatement range(m_db, rowRange.view());
     if (!range.prepared() || range.step() != SQLITE_ROW)
         return range.failure();
     const qint64 firstRow = sqlite3_column_int64(range.handle(), 0);
     const double rowSpan
         = std::max<double>(1, double(sqlite3_column_int64(range.handle(), 1) - firstRow));
 
-    Statement read(m_db, readInOrder.view());
+    SqliteStatement read(m_db, readInOrder.view());
     if (!read.prepared())
         return read.failure();
     std::deque<QByteArray> types; // each category once, in order of first appearance
@@ -306,9 +259,9 @@ Outcome<void> CompanionTables::fill(const Progress &progress)
         QString sql = insertAddress.toString();
         for (int i = 1; i < count; ++i)
             sql += u", (?, ?, ?)"_s;
-        return std::make_unique<Statement>(m_db, sql);
+        return std::make_unique<SqliteStatement>(m_db, sql);
     };
-    std::unique_ptr<Statement> insert = insertStatement(rowsPerInsert);
+    std::unique_ptr<SqliteStatement> insert = insertStatement(rowsPerInsert);
     for (size_t done = 0; done < order.size();) {
         const int batch = int(std::min<size_t>(rowsPerInsert, order.size() - done));
         if (batch < rowsPerInsert)
@@ -333,7 +286,7 @@ Outcome<void> CompanionTables::fill(const Progress &progress)
             progress(readShare + insertShare * double(done) / double(order.size()));
     }
 
-    Statement category(m_db, insertCategory.view());
+    SqliteStatement category(m_db, insertCategory.view());
     if (!category.prepared())
         return category.failure();
     for (const quint32 type : byKey) {

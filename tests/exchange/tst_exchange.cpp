@@ -1,12 +1,12 @@
 // Export and import: reading each format, the bookmark file written, the
 // exact round trip, and a book that a failed import leaves as it was.
 #include "AddressBookFile.h"
+#include "TestFiles.h"
 
 #include "exchange/ExchangeCommand.h"
 #include "exchange/ExchangeFormat.h"
 
 #include <QBuffer>
-#include <QFile>
 #include <QTest>
 
 using namespace Larkspan;
@@ -17,15 +17,7 @@ namespace {
 
 QByteArray dataFile(const QString &name)
 {
-    QFile file(QStringLiteral(LARKSPAN_EXCHANGE_DATA) + u'/' + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &content)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
+    return Testing::readFile(QStringLiteral(LARKSPAN_EXCHANGE_DATA) + u'/' + name);
 }
 
 // Imports `file` into the book at `bookPath`, or exports the book to it in
@@ -144,9 +136,7 @@ private Q_SLOTS:
         QCOMPARE(exported.status, int(ExchangeCommand::Done));
         QCOMPARE(exported.errors,
                  "larkspan export: 1 left out, with no address a browser can open\n"_ba);
-        QFile written(target);
-        QVERIFY(written.open(QIODevice::ReadOnly));
-        QCOMPARE(QString::fromUtf8(written.readAll()),
+        QCOMPARE(QString::fromUtf8(Testing::readFile(target)),
                  QString::fromUtf8(dataFile(u"exported.html"_s)));
     }
 
@@ -178,9 +168,7 @@ private Q_SLOTS:
 
         const QString again = empty.filePath(fileName);
         QCOMPARE(run(Export, bookPath, again).status, 0);
-        QFile first(file), second(again);
-        QVERIFY(first.open(QIODevice::ReadOnly) && second.open(QIODevice::ReadOnly));
-        QCOMPARE(second.readAll(), first.readAll());
+        QCOMPARE(Testing::readFile(again), Testing::readFile(file));
         QCOMPARE(from.rows(), nasty);
     }
 
@@ -205,10 +193,10 @@ private Q_SLOTS:
                       {u"news"_s, u"http://www.b.example"_s, u"three"_s}}));
 
         const QString file = book.directory() + u"/import.csv"_s;
-        writeFile(
+        QVERIFY(Testing::writeFile(
             file,
             "Type,address,About\r\nNEWS,a@x.example,\r\nNews,a@x.example,\r\nNews,A@x.example,\r\n"
-            ",www.a.example,one\r\nnews,,two\r\nnews,,TWO\r\n"_ba);
+            ",www.a.example,one\r\nnews,,two\r\nnews,,TWO\r\n"_ba));
         QCOMPARE(run(Import, book.path(), file).output,
                  "3 added, 3 already present, 0 skipped\n"_ba);
     }
@@ -241,16 +229,15 @@ private Q_SLOTS:
         AddressBookFile book(kept);
         if (!setup.isEmpty())
             AddressBookFile::sql(book.path(), setup);
-        const QByteArray before = AddressBookFile::digest(book.path());
+        const QByteArray before = Testing::digest(book.path());
         const QString file = content.isNull() ? book.path() : book.directory() + u"/import.csv"_s;
-        if (!content.isNull())
-            writeFile(file, content);
+        QVERIFY(content.isNull() || Testing::writeFile(file, content));
 
         const Run result = run(content.isNull() ? Export : Import, book.path(), file, u"csv"_s);
         QCOMPARE(result.status, content.isNull() ? 2 : 1);
         QCOMPARE(QString::fromUtf8(result.errors), QString(message).replace(u"FILE"_s, file));
         if (setup.isEmpty()) // an import that reached the book may have built its lists
-            QCOMPARE(AddressBookFile::digest(book.path()), before);
+            QCOMPARE(Testing::digest(book.path()), before);
         QCOMPARE(book.rows(), kept);
     }
 };

@@ -13,6 +13,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace JetTestSupport;
+using namespace Larkspan::Testing;
 
 class InstalledProgramTest : public QObject
 {
@@ -43,9 +44,7 @@ private Q_SLOTS:
         const QByteArray csv = "Type,address,About\r\n"
                                "Ünïcödé 😀,www.example.org,\"two\r\nlines, \"\"quoted\"\"\"\r\n"
                                ",,\r\n"_ba;
-        QFile in(folder.filePath(u"in.csv"_s));
-        QVERIFY(in.open(QIODevice::WriteOnly) && in.write(csv) == csv.size());
-        in.close();
+        QVERIFY(writeFile(folder.filePath(u"in.csv"_s), csv));
         auto larkspan = [&](const QStringList &arguments) {
             QProcess program;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -62,9 +61,7 @@ private Q_SLOTS:
         QCOMPARE(larkspan({u"import"_s, u"in.csv"_s}),
                  std::pair(0, "2 added, 0 already present, 0 skipped\n"_ba));
         QCOMPARE(larkspan({u"export"_s, u"out.csv"_s}), std::pair(0, QByteArray()));
-        QFile out(folder.filePath(u"out.csv"_s));
-        QVERIFY(out.open(QIODevice::ReadOnly));
-        QCOMPARE(out.readAll(), csv);
+        QCOMPARE(readFile(folder.filePath(u"out.csv"_s)), csv);
     }
 
     void startsFromTheMenuOnTheBookInTheHomeFolder()
@@ -75,10 +72,10 @@ private Q_SLOTS:
         QVERIFY(copyTestFile(u"Tessmoor_jet4_v2000_memo.mdb"_s, home.path()));
 
         // The command of the installed menu entry, run from some other folder.
-        QFile entry(installed(u"share/applications/org.larkspan.Larkspan.desktop"_s));
-        QVERIFY(entry.open(QIODevice::ReadOnly));
         const auto exec
-            = QRegularExpression(u"(?m)^Exec=(.*)$"_s).match(QString::fromUtf8(entry.readAll()));
+            = QRegularExpression(u"(?m)^Exec=(.*)$"_s)
+                  .match(QString::fromUtf8(
+                      readFile(installed(u"share/applications/org.larkspan.Larkspan.desktop"_s))));
         QVERIFY(exec.hasMatch());
         QStringList command = exec.captured(1).split(u' ', Qt::SkipEmptyParts);
         QCOMPARE(command.takeFirst(), u"larkspan"_s);

@@ -8,7 +8,6 @@
 // fold case and take NULL, a file that cannot take the companion tables),
 // and as other tools leave them after writing past the companion tables.
 #include "AddressBookFile.h"
-#include "ListProbe.h"
 #include "RecordingPlatform.h"
 
 #include "main_window/Form1.h"
@@ -24,10 +23,17 @@
 
 using namespace Larkspan;
 using namespace Qt::StringLiterals;
-using Testing::items;
 using Testing::RecordingPlatform;
 
 namespace {
+
+QStringList items(const QListWidget *list)
+{
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
 
 // The literal walks: what each handler does, record by record.
 namespace Walk {

@@ -1,4 +1,5 @@
 #include "HostileAddresses.h"
+#include "TestFiles.h"
 #include "XvfbSession.h"
 
 #include <QDir>
@@ -8,6 +9,7 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
+using namespace Larkspan::Testing;
 
 // The real opener path on X11: the probe opens the hostile corpus through
 // DesktopShell on the xcb platform, which hands each argument to the first
@@ -24,19 +26,16 @@ private Q_SLOTS:
     {
         QVERIFY(QDir().mkpath(path(u"bin"_s)) && QDir().mkpath(path(u"log"_s)));
         const QByteArray log = QFile::encodeName(path(u"log"_s));
-        for (const auto &[name, text] :
-             {std::pair {u"bin/xdg-open"_s,
-                         "#!/bin/sh\nlog='" + log
-                             + "'\nprintf '%s\\0' \"$@\" > \"$log/tmp.$$\"\n"
-                               "for a; do ( eval \"x=\\\"$a\\\"\" ); ( eval \"x='$a'\" ); done "
-                               "2>/dev/null\n"
-                               "mv \"$log/tmp.$$\" \"$log/$OPENER_CASE.args\"\n"},
-              std::pair {u"bin/pwn"_s, QByteArray("#!/bin/sh\ntouch \"$PWN_CANARY\"\n")}}) {
-            QFile file(path(name));
-            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
-            QVERIFY(file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
-        }
-        Larkspan::Testing::XvfbSession session(Larkspan::Testing::XvfbSession::Options {false});
+        QVERIFY(writeFile(path(u"bin/xdg-open"_s),
+                          "#!/bin/sh\nlog='" + log
+                              + "'\nprintf '%s\\0' \"$@\" > \"$log/tmp.$$\"\n"
+                                "for a; do ( eval \"x=\\\"$a\\\"\" ); ( eval \"x='$a'\" ); done "
+                                "2>/dev/null\n"
+                                "mv \"$log/tmp.$$\" \"$log/$OPENER_CASE.args\"\n",
+                          QFile::ExeOwner));
+        QVERIFY(
+            writeFile(path(u"bin/pwn"_s), "#!/bin/sh\ntouch \"$PWN_CANARY\"\n", QFile::ExeOwner));
+        XvfbSession session;
         QVERIFY2(session.isReady(), qPrintable(session.errorString()));
         // PATH is in place before the probe starts: Qt looks the opener up once.
         QProcessEnvironment env = session.environment();
@@ -65,8 +64,7 @@ private Q_SLOTS:
     {
         QFETCH(int, index);
         QFETCH(QByteArray, argument);
-        QFile record(path(u"log/%1.args"_s.arg(index)));
-        QCOMPARE(record.open(QIODevice::ReadOnly) ? record.readAll() : QByteArray(),
+        QCOMPARE(readFile(path(u"log/%1.args"_s.arg(index))),
                  argument.isEmpty() ? QByteArray() : argument + '\0');
     }
 

@@ -2,6 +2,7 @@
 // desktop shell (what reaches the real opener is checked under Xvfb), and
 // the registry stand-in that answers where the System Info tool is.
 #include "HostileAddresses.h"
+#include "TestFiles.h"
 
 #include "platform/DesktopShell.h"
 #include "platform/LinuxRegistry.h"
@@ -14,15 +15,12 @@
 
 using namespace Qt::StringLiterals;
 using namespace Larkspan;
+using namespace Larkspan::Testing;
 
 namespace {
 
-bool makeFile(const QString &path, bool executable)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write("#!/bin/sh\necho $# > \"$0.ran\"\n") > 0
-        && (!executable || file.setPermissions(file.permissions() | QFileDevice::ExeOwner));
-}
+// Leaves a record of how many arguments it was started with.
+const QByteArray script = "#!/bin/sh\necho $# > \"$0.ran\"\n";
 
 } // namespace
 
@@ -39,8 +37,8 @@ class PlatformTest : public QObject
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(makeFile(m_dir.filePath(m_hostile), true)
-                && makeFile(m_dir.filePath(u"plain"_s), false));
+        QVERIFY(writeFile(m_dir.filePath(m_hostile), script, QFile::ExeOwner)
+                && writeFile(m_dir.filePath(u"plain"_s), script));
         QDir::setCurrent(m_dir.path());
         qputenv("PATH", QFile::encodeName(m_dir.path()) + ':' + qgetenv("PATH"));
     }
@@ -111,7 +109,7 @@ private Q_SLOTS:
                                          Registry::queryValueSetValueAndMore, &key);
         };
         QCOMPARE(openMsinfo(), 2L);
-        QVERIFY(makeFile(tool, true));
+        QVERIFY(writeFile(tool, script, QFile::ExeOwner));
         QCOMPARE(openMsinfo(), 0L);
         QByteArray buffer(1024, '\0');
         quint32 size = 1024;
@@ -122,9 +120,7 @@ private Q_SLOTS:
         QVERIFY(!DesktopShell::startProgram(m_hostile, 3).ok());
         QVERIFY(!DesktopShell::startProgram(m_dir.filePath(u"plain"_s), 3).ok());
         QVERIFY(DesktopShell::startProgram(tool, 3).ok());
-        QFile record(tool + u".ran"_s);
-        QTRY_VERIFY_WITH_TIMEOUT(record.size() > 0, 5000);
-        QVERIFY(record.open(QIODevice::ReadOnly) && record.readAll() == "0\n");
+        QTRY_COMPARE_WITH_TIMEOUT(readFile(tool + u".ran"_s), "0\n"_ba, 5000);
         QVERIFY(QFile::remove(tool));
         QCOMPARE(openMsinfo(), 2L);
     }

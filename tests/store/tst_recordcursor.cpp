@@ -1,10 +1,10 @@
 // The address table and its record cursor, with no display at all.
 #include "AddressBookFile.h"
+#include "TestFiles.h"
 
 #include "store/BuildProgress.h"
 #include "store/RecordCursor.h"
 
-#include <QDir>
 #include <QFile>
 #include <QScopeGuard>
 #include <QSqlDatabase>
@@ -68,18 +68,6 @@ Make copyMidway(const QStringList &statements)
     };
 }
 
-// Every file in the folder with a digest of its bytes, but for the index
-// of the log, which every reader keeps up to date.
-QMap<QString, QByteArray> files(const QString &folder)
-{
-    QMap<QString, QByteArray> digests;
-    for (const QString &name : QDir(folder).entryList(QDir::Files))
-        digests.insert(name,
-                       name.endsWith(u"-shm"_s) ? QByteArray()
-                                                : AddressBookFile::digest(folder + u'/' + name));
-    return digests;
-}
-
 } // namespace
 
 class RecordCursorTest : public QObject
@@ -134,10 +122,10 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString path = dir.filePath(u"Tessmoor.mdb"_s);
         make(path);
-        const QMap<QString, QByteArray> before = files(dir.path());
+        const QMap<QString, QByteArray> before = Testing::snapshot(dir.path());
         QCOMPARE(RecordCursor().open(path).error(), refusal);
         if (!refusal.isEmpty())
-            QCOMPARE(files(dir.path()), before);
+            QCOMPARE(Testing::snapshot(dir.path()), before);
         else
             QCOMPARE(AddressBookFile::sql(path, u"SELECT count(*) FROM Informaiton"_s),
                      QList<QStringList> {{QString::number(entries)}});

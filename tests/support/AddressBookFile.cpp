@@ -2,9 +2,7 @@
 
 #include "store/Schema.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -89,12 +87,4 @@ void AddressBookFile::enter()
     if (m_previousDirectory.isEmpty())
         m_previousDirectory = QDir::currentPath();
     QDir::setCurrent(m_dir.path());
-}
-
-QByteArray AddressBookFile::digest(const QString &path)
-{
-    QFile file(path);
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    return file.open(QIODevice::ReadOnly) && hash.addData(&file) ? hash.result().toHex()
-                                                                 : QByteArray();
 }

@@ -38,9 +38,6 @@ public:
     static QList<QStringList> sql(const QString &path, const QString &statement,
                                   const QList<QVariantList> &bindings = {QVariantList()});
 
-    // A digest of a file's bytes, to prove a file was left alone.
-    static QByteArray digest(const QString &path);
-
 private:
     QTemporaryDir m_dir;
     QString m_previousDirectory;

@@ -27,12 +27,11 @@ namespace Larkspan::Testing {
 //    paths in `unstartablePaths`, which cannot be started.
 //  - fileName() answers from `files` (path → answer; nothing stands for a
 //    malformed path), and with "" (no such file) for any other path.
-//  - messageBox() records its text in `messages` and returns at once, as
-//    if the user had pressed OK.
+//  - messageBox() returns at once, as if the user had pressed OK.
 //  - Windows cannot be raised, and a shown window is made active although
 //    nothing gave it the focus (as on Qt's offscreen platform).
-//  - unhandledFailure() records the description and throws Unhandled, which
-//    is no std::exception, so no handler of the program can swallow it.
+//  - unhandledFailure() throws Unhandled, which is no std::exception, so no
+//    handler of the program can swallow it.
 class RecordingPlatform : public Platform
 {
 public:
@@ -46,8 +45,6 @@ public:
 
     // What was asked of the platform.
     QStringList calls;
-    QStringList messages;
-    QStringList unhandledFailures;
     QList<quint32> closedKeys; // every handle passed to regCloseKey, 0 included
 
     // How it answers.

@@ -22,7 +22,7 @@ void stop(QProcess *process)
 
 } // namespace
 
-XvfbSession::XvfbSession(const Options &options)
+XvfbSession::XvfbSession()
     : m_xvfb(std::make_unique<QProcess>())
 {
     QDir(m_dir.path()).mkdir(u"runtime"_s, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -37,7 +37,7 @@ XvfbSession::XvfbSession(const Options &options)
     }
     m_display = u':' + QString::fromLatin1(m_xvfb->readLine().trimmed());
     // Under load openbox now and then fails to open the display: try again.
-    for (int attempt = 0; options.windowManager && attempt < 3; ++attempt) {
+    for (int attempt = 0; attempt < 3; ++attempt) {
         QProcess &wm = launch(u"openbox"_s, {u"--sm-disable"_s});
         const QStringList check {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s};
         const auto up = [&] { return run(u"xprop"_s, check).output.contains("window id #"); };
@@ -45,8 +45,7 @@ XvfbSession::XvfbSession(const Options &options)
             return;
         stop(&wm);
     }
-    if (options.windowManager)
-        m_error = u"openbox did not come up on "_s + m_display;
+    m_error = u"openbox did not come up on "_s + m_display;
 }
 
 XvfbSession::~XvfbSession()

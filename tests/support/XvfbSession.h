@@ -15,16 +15,11 @@ class QProcess;
 namespace Larkspan::Testing {
 
 // A private X display for real-window tests: its own Xvfb on a display it
-// picks itself, optionally with openbox as window manager. Everything the
+// picks itself, with openbox as window manager. Everything the
 // session starts is killed when it goes away. Needs Xvfb, xprop and xdotool.
 class XvfbSession
 {
 public:
-    struct Options
-    {
-        bool windowManager = true;
-    };
-
     struct Result
     {
         int exitCode = -1; // -1 when the program could not run or did not finish
@@ -32,10 +27,7 @@ public:
         bool ok() const { return exitCode == 0; }
     };
 
-    XvfbSession()
-        : XvfbSession(Options())
-    {}
-    explicit XvfbSession(const Options &options);
+    XvfbSession();
     ~XvfbSession();
     XvfbSession(const XvfbSession &) = delete;
     XvfbSession &operator=(const XvfbSession &) = delete;

@@ -4,6 +4,7 @@
 // records what the desktop would have been asked to open; the file is read
 // over a connection of the test's own.
 #include "AddressBookFile.h"
+#include "TestFiles.h"
 #include "XvfbSession.h"
 
 #include <QDir>
@@ -15,7 +16,7 @@
 
 using namespace Qt::StringLiterals;
 using Larkspan::Record;
-using Larkspan::Testing::XvfbSession;
+using namespace Larkspan::Testing;
 
 namespace {
 
@@ -44,11 +45,8 @@ private Q_SLOTS:
         m_env.insert(u"QT_LINUX_ACCESSIBILITY_ALWAYS_ON"_s, u"1"_s);
         m_x.launch(u"/usr/libexec/at-spi-bus-launcher"_s, {u"--launch-immediately"_s}, m_env);
         // The fake opener logs each call's arguments, one to a line.
-        QFile fake(m_book.directory() + u"/xdg-open"_s);
-        QVERIFY(fake.open(QIODevice::WriteOnly,
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        fake.write("#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"$0.log\"\n");
-        fake.close();
+        QVERIFY(writeFile(m_book.directory() + u"/xdg-open"_s,
+                          "#!/bin/sh\nprintf '%s\\n' \"$@\" >> \"$0.log\"\n", QFile::ExeOwner));
         m_env.insert(u"PATH"_s, m_book.directory() + u':' + m_env.value(u"PATH"_s));
     }
 
@@ -123,18 +121,15 @@ private Q_SLOTS:
     void aFileThatIsNoAddressBookIsLeftAsItWas()
     {
         AddressBookFile bad;
-        QFile noise(bad.path());
-        QVERIFY(noise.open(QIODevice::WriteOnly | QIODevice::Truncate)
-                && noise.write(QByteArray(8192, 'Z')) == 8192);
-        noise.close();
-        const QByteArray before = AddressBookFile::digest(bad.path());
+        QVERIFY(writeFile(bad.path(), QByteArray(8192, 'Z')));
+        const QByteArray before = digest(bad.path());
         bad.enter();
         QProcess &app = m_x.launch(program, {}, m_env);
         QVERIFY(sees(QString(), u"file is not a database"_s));
         QVERIFY(press(u"Return"_s));
         QVERIFY(app.waitForFinished(10000));
         QVERIFY(app.exitCode() != 0);
-        QCOMPARE(AddressBookFile::digest(bad.path()), before);
+        QCOMPARE(digest(bad.path()), before);
         QCOMPARE(QDir(bad.directory()).entryList(QDir::Files), QStringList {u"Tessmoor.mdb"_s});
     }
 
@@ -183,8 +178,7 @@ private:
 
     QString opened() const
     {
-        QFile log(m_book.directory() + u"/xdg-open.log"_s);
-        return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
+        return QString::fromUtf8(readFile(m_book.directory() + u"/xdg-open.log"_s));
     }
 
     // Starts the AT-SPI reader, waiting for a line with `line` in it;

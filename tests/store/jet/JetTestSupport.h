@@ -1,15 +1,14 @@
 #pragma once
 
+#include "AddressBookFile.h"
+#include "TestFiles.h"
+
 #include "store/Record.h"
 
-#include <QCryptographicHash>
-#include <QDirIterator>
 #include <QFile>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 
-// What the Jet tests share: the shared Jet files, copies of them, snapshots
-// of a folder, and the rows the address books hold.
+// What the Jet tests share: the shared Jet files, copies of them, and the
+// rows the address books hold.
 namespace JetTestSupport {
 
 using namespace Qt::StringLiterals;
@@ -30,40 +29,14 @@ inline QString sharedJetDir()
 
 inline QByteArray sharedFileBytes(const QString &name)
 {
-    QFile file(sharedJetDir() + u'/' + name);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-inline bool writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        && file.write(bytes) == bytes.size();
+    return Larkspan::Testing::readFile(sharedJetDir() + u'/' + name);
 }
 
 // Copies shared file `name` into `directory` as Tessmoor.mdb, writable.
 inline bool copyTestFile(const QString &name, const QString &directory)
 {
     const QByteArray bytes = sharedFileBytes(name);
-    return !bytes.isEmpty() && writeFile(directory + u'/' + bookName, bytes);
-}
-
-// Every entry under `directory` with the SHA-256 of its bytes ("<dir>" for
-// a folder; a pipe is not opened, that would wait for a writer).
-inline QMap<QString, QByteArray> snapshot(const QString &directory)
-{
-    QMap<QString, QByteArray> entries;
-    for (QDirIterator it(directory,
-                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                         QDirIterator::Subdirectories);
-         it.hasNext();) {
-        QFile file(it.next());
-        QByteArray value = it.fileInfo().isDir() ? "<dir>" : "<unreadable>";
-        if (it.fileInfo().isFile() && file.open(QIODevice::ReadOnly))
-            value = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex();
-        entries.insert(QDir(directory).relativeFilePath(file.fileName()), value);
-    }
-    return entries;
+    return !bytes.isEmpty() && Larkspan::Testing::writeFile(directory + u'/' + bookName, bytes);
 }
 
 // The long texts of the address book files: the pattern cut to `length`
@@ -99,19 +72,11 @@ inline QList<Record> informaitonRows(bool memo)
 inline QList<Record> addressBookRows(const QString &path)
 {
     QList<Record> rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"jet-test-rows"_s);
-        db.setDatabaseName(path);
-        db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
-        QSqlQuery query(db.open() ? db : QSqlDatabase());
-        query.exec(u"SELECT rowid, Type, address, About FROM Informaiton ORDER BY rowid"_s);
-        while (query.next()) {
-            const bool inSequence = query.value(0).toLongLong() == rows.size() + 1;
-            rows.append({inSequence ? query.value(1).toString() : u"<rowid out of sequence>"_s,
-                         query.value(2).toString(), query.value(3).toString()});
-        }
-    }
-    QSqlDatabase::removeDatabase(u"jet-test-rows"_s);
+    for (const QStringList &row : AddressBookFile::sql(
+             path,
+             u"SELECT rowid = row_number() OVER (ORDER BY rowid), Type, address, About"
+             u" FROM Informaiton ORDER BY rowid"_s))
+        rows.append({row[0] == u"1"_s ? row[1] : u"<rowid out of sequence>"_s, row[2], row[3]});
     return rows;
 }
 

@@ -24,6 +24,7 @@
 #include <unistd.h>
 
 using namespace Larkspan;
+using namespace Larkspan::Testing;
 using namespace Qt::StringLiterals;
 using namespace JetTestSupport;
 using JetImport::ReaderOutput;
@@ -51,8 +52,7 @@ QString answeringReader(const QTemporaryDir &tools,
     }
     const QString path = tools.filePath(QString::number(QRandomGenerator::global()->generate()));
     writeFile(path + u".table"_s, QByteArray::fromStdString(writer.finish()));
-    writeFile(path, "#!/bin/sh\nexec cat \"$0.table\"\n");
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::ExeOwner);
+    writeFile(path, "#!/bin/sh\nexec cat \"$0.table\"\n", QFile::ExeOwner);
     return path;
 }
 
@@ -303,9 +303,7 @@ private Q_SLOTS:
         const QString children = u"/proc/%1/task/%1/children"_s.arg(program);
         pid_t jetReader = 0;
         for (QDeadlineTimer soon(5000); jetReader == 0 && !soon.hasExpired(); QTest::qWait(10)) {
-            QFile list(children);
-            const pid_t child
-                = list.open(QIODevice::ReadOnly) ? list.readAll().trimmed().toInt() : 0;
+            const pid_t child = readFile(children).trimmed().toInt();
             if (QFile::symLinkTarget(u"/proc/%1/exe"_s.arg(child))
                 == QFileInfo(reader).canonicalFilePath())
                 jetReader = child;

@@ -40,8 +40,8 @@ public:
         QString description;
     };
 
-    RecordingPlatform();
-    ~RecordingPlatform() override;
+    RecordingPlatform() { setPlatform(this); }
+    ~RecordingPlatform() override { setPlatform(nullptr); }
 
     // What was asked of the platform.
     QStringList calls;
@@ -56,8 +56,21 @@ public:
 
     Outcome<qintptr> shellExecute(qintptr owner, const std::optional<QString> &operation,
                                   const QString &file, const std::optional<QString> &parameters,
-                                  const QString &directory, int showCommand) override;
-    Outcome<qint64> startProgram(const QString &path, int windowStyle) override;
+                                  const QString &directory, int showCommand) override
+    {
+        record(u"shellExecute",
+               {QString::number(owner), text(operation), text(file), text(parameters),
+                text(directory), QString::number(showCommand)});
+        return shellFailure ? Outcome<qintptr>(Failure {*shellFailure})
+                            : Outcome<qintptr>(shellResult);
+    }
+    Outcome<qint64> startProgram(const QString &path, int windowStyle) override
+    {
+        record(u"startProgram", {text(path), QString::number(windowStyle)});
+        if (path.isEmpty() || unstartablePaths.contains(path))
+            return Failure {QStringLiteral("cannot start ") + path};
+        return m_nextTaskId++;
+    }
     long regOpenKeyEx(quint32 root, const QString &subKey, quint32 options, quint32 samDesired,
                       quint32 *key) override
     {
@@ -68,14 +81,39 @@ public:
     {
         return registry.regQueryValueEx(key, valueName, type, data, dataSize);
     }
-    long regCloseKey(quint32 key) override;
-    Outcome<QString> fileName(const QString &path) override;
-    void messageBox(const QString &text) override;
+    long regCloseKey(quint32 key) override
+    {
+        closedKeys.append(key);
+        return registry.regCloseKey(key);
+    }
+    Outcome<QString> fileName(const QString &path) override
+    {
+        record(u"fileName", {text(path)});
+        const auto it = files.constFind(path);
+        if (it != files.constEnd() && !*it)
+            return Failure {QStringLiteral("malformed path")};
+        return it == files.constEnd() ? QString() : **it;
+    }
+    void messageBox(const QString &message) override { record(u"messageBox", {text(message)}); }
     bool canRaiseWindows() const override { return false; }
     bool activatesWithoutFocus() const override { return true; }
-    [[noreturn]] void unhandledFailure(const QString &description) override;
+    [[noreturn]] void unhandledFailure(const QString &description) override
+    {
+        record(u"unhandledFailure", {text(description)});
+        throw Unhandled {description};
+    }
 
 private:
+    // "null" for nothing, the text in double quotes otherwise.
+    static QString text(const std::optional<QString> &value)
+    {
+        return value ? u'"' + *value + u'"' : QStringLiteral("null");
+    }
+    void record(QStringView call, const QStringList &arguments)
+    {
+        calls.append(call.toString() + u'(' + arguments.join(QStringLiteral(", ")) + u')');
+    }
+
     qint64 m_nextTaskId = 1000;
 };
 

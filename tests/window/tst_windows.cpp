@@ -99,42 +99,25 @@ private Q_SLOTS:
         FormA &a = *FormInstance<FormA>::get();
         FormB &b = *FormInstance<FormB>::get();
         QWidget *expectedActive = nullptr;
+        QTimer closer; // answers a message box as soon as it shows
+        closer.callOnTimeout([] {
+            if (QWidget *box = QApplication::activeModalWidget())
+                box->close();
+        });
+        closer.start(5);
         for (const QChar step : steps) {
-            switch (step.unicode()) {
-            case u'A':
-                services.showWindow(&a);
-                expectedActive = &a;
-                break;
-            case u'B':
-                services.showWindow(&b);
-                expectedActive = &b;
-                break;
-            case u'a':
-                QApplication::setActiveWindow(&a);
-                expectedActive = &a;
-                break;
-            case u'-':
-                QApplication::setActiveWindow(nullptr);
-                break;
-            case u'f':
-                services.giveFocus(a.edit);
-                expectedActive = &a;
-                break;
-            case u'm': {
-                QTimer closer; // answers the box as soon as it shows
-                closer.callOnTimeout([] {
-                    if (QWidget *box = QApplication::activeModalWidget())
-                        box->close();
-                });
-                closer.start(5);
-                DesktopPlatform().messageBox(u"Something to say"_s);
-                break;
-            }
-            case u'h':
+            if (step == u'h')
                 services.hideWindow(&b);
-                services.showWindow(&b);
-                break;
-            }
+            if (step == u'A' || step == u'B' || step == u'h')
+                services.showWindow(step == u'A' ? static_cast<QWidget *>(&a) : &b);
+            if (step == u'a' || step == u'-')
+                QApplication::setActiveWindow(step == u'a' ? &a : nullptr);
+            if (step == u'f')
+                services.giveFocus(a.edit);
+            if (step == u'm')
+                DesktopPlatform().messageBox(u"Something to say"_s);
+            if (step == u'A' || step == u'a' || step == u'f' || step == u'B')
+                expectedActive = step == u'B' ? static_cast<QWidget *>(&b) : &a;
             // Qt can lose the active window over a hide and show; the
             // services repair it, so the form is active (and its shortcuts work).
             if (step != u'-')

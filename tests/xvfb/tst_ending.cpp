@@ -23,15 +23,10 @@ const QString program = QStringLiteral(LARKSPAN_BIN_DIR "/larkspan");
 // splash has no WM_NAME.
 QString mainWindowOf(const XvfbSession &x, const QProcess *app)
 {
-    for (const QByteArray &id :
-         x.xdotool({u"search"_s, u"--onlyvisible"_s, u"--pid"_s, QString::number(app->processId())})
-             .output.split('\n')) {
-        const QString window = QString::fromLatin1(id.trimmed());
-        if (!window.isEmpty()
-            && x.run(u"xprop"_s, {u"-id"_s, window, u"WM_NAME"_s}).output.contains("\"Larkspan\""))
-            return window;
-    }
-    return {};
+    return QString::fromLatin1(
+        x.xdotool({u"search"_s, u"--all"_s, u"--onlyvisible"_s, u"--pid"_s,
+                   QString::number(app->processId()), u"--name"_s, u"^Larkspan$"_s})
+            .output.trimmed());
 }
 
 int visibleWindows(const XvfbSession &x)

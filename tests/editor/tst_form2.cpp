@@ -33,11 +33,10 @@ const Record late {u"Late"_s, u"late@example.org"_s, u"three"_s};
 
 bool becameActive(const QWidget *window)
 {
-    const auto active = [window] {
+    return QTest::qWaitFor([window] {
         return QApplication::activeWindow() == window
             && WindowServices::instance().lastActiveForm() == window;
-    };
-    return QTest::qWaitFor(active, 3000);
+    });
 }
 
 bool click(QListWidget *list, const QString &text)

@@ -15,11 +15,6 @@ using Records = QList<Record>;
 
 namespace {
 
-QByteArray dataFile(const QString &name)
-{
-    return Testing::readFile(QStringLiteral(LARKSPAN_EXCHANGE_DATA) + u'/' + name);
-}
-
 // Imports `file` into the book at `bookPath`, or exports the book to it in
 // `format` (none: the one its name says; no file: standard output). Gives
 // the status, standard output and standard error.
@@ -78,7 +73,8 @@ private Q_SLOTS:
         QTest::newRow("json: a key missing") << "[\n {\"Type\": \"a\",\n  \"address\": \"b\"}\n]"_ba
                                              << Records() << QStringList() << 2;
 
-        QTest::newRow("html: Firefox-style") << dataFile(u"firefox-style.html"_s) << Records{
+        const QString firefox = QStringLiteral(LARKSPAN_EXCHANGE_DATA "/firefox-style.html");
+        QTest::newRow("html: Firefox-style") << Testing::readFile(firefox) << Records{
             {u"Recipes"_s, u"https://bread.example.org/sourdough?step=1&hydration=75"_s,
              u"Sourdough & rye\nStarter: 100 g, fed <daily>"_s},
             {u"Recipes"_s, u"baker@example.org"_s, u"Ask the baker"_s},
@@ -137,7 +133,8 @@ private Q_SLOTS:
         QCOMPARE(exported.errors,
                  "larkspan export: 1 left out, with no address a browser can open\n"_ba);
         QCOMPARE(QString::fromUtf8(Testing::readFile(target)),
-                 QString::fromUtf8(dataFile(u"exported.html"_s)));
+                 QString::fromUtf8(
+                     Testing::readFile(QStringLiteral(LARKSPAN_EXCHANGE_DATA "/exported.html"))));
     }
 
     void roundTripsExactly_data()

@@ -263,7 +263,8 @@ private Q_SLOTS:
         QFETCH(QString, refusal);
         QTemporaryDir dir;
         const QString path = dir.filePath(bookName);
-        QVERIFY(!book.isEmpty() && writeFile(path, book));
+        // An unusual mode, which the new file must take over.
+        QVERIFY(!book.isEmpty() && writeFile(path, book, QFile::ExeOwner));
         for (const QString &taken : {u".jet"_s, u".jet.1"_s})
             QVERIFY(writeFile(path + taken, taken.toUtf8()));
         const QFile::Permissions permissions = QFile::permissions(path);

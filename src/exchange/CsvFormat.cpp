@@ -1,5 +1,7 @@
 #include "exchange/CsvFormat.h"
 
+#include "exchange/TextReader.h"
+
 using namespace Qt::StringLiterals;
 
 namespace Larkspan {
@@ -28,18 +30,16 @@ void appendField(QByteArray &out, const QString &field)
 }
 
 // Reads the records of one file, keeping its position between them.
-class CsvReader
+class CsvReader : public TextReader
 {
 public:
-    explicit CsvReader(QByteArrayView content)
-        : m_text(content)
-    {}
+    using TextReader::TextReader;
 
     bool atEnd() const { return m_pos >= m_text.size(); }
     qsizetype position() const { return m_pos; }
 
     // The fields of the record at the current position; on a fault, nothing,
-    // and the fault's offset and description.
+    // and the fault kept.
     std::optional<QList<QString>> record()
     {
         QList<QString> fields;
@@ -66,9 +66,6 @@ public:
                                     : u"text after a field's closing quote"_s);
         }
     }
-
-    qsizetype faultOffset() const { return m_faultOffset; }
-    const QString &fault() const { return m_fault; }
 
 private:
     std::optional<QByteArray> plainField()
@@ -105,15 +102,9 @@ private:
 
     std::nullopt_t failAt(qsizetype offset, const QString &message)
     {
-        m_faultOffset = offset;
-        m_fault = message;
+        keepFault(offset, message);
         return std::nullopt;
     }
-
-    QByteArrayView m_text;
-    qsizetype m_pos = 0;
-    qsizetype m_faultOffset = 0;
-    QString m_fault;
 };
 
 } // namespace
@@ -149,7 +140,7 @@ Outcome<ReadEntries> CsvFormat::parse(QByteArrayView content) const
         const qsizetype start = reader.position();
         const auto fields = reader.record();
         if (!fields)
-            return faultAt(content, reader.faultOffset(), reader.fault());
+            return reader.fault();
         if (fields->size() != 3)
             return faultAt(content, start,
                            u"%1 fields where there must be 3"_s.arg(fields->size()));

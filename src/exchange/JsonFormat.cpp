@@ -1,5 +1,7 @@
 #include "exchange/JsonFormat.h"
 
+#include "exchange/TextReader.h"
+
 using namespace Qt::StringLiterals;
 
 namespace Larkspan {
@@ -34,33 +36,12 @@ void appendText(QByteArray &out, const QString &text)
     out += '"';
 }
 
-void appendUtf8(QByteArray &out, char32_t point)
-{
-    if (point < 0x80) {
-        out += char(point);
-    } else if (point < 0x800) {
-        out += char(0xC0 | (point >> 6));
-        out += char(0x80 | (point & 0x3F));
-    } else if (point < 0x10000) {
-        out += char(0xE0 | (point >> 12));
-        out += char(0x80 | ((point >> 6) & 0x3F));
-        out += char(0x80 | (point & 0x3F));
-    } else {
-        out += char(0xF0 | (point >> 18));
-        out += char(0x80 | ((point >> 12) & 0x3F));
-        out += char(0x80 | ((point >> 6) & 0x3F));
-        out += char(0x80 | (point & 0x3F));
-    }
-}
-
-// Walks one file; every method that can fail answers false and leaves the
-// fault's offset and description behind.
-class JsonReader
+// Walks one file; every method that can fail answers false and keeps the
+// fault.
+class JsonReader : public TextReader
 {
 public:
-    explicit JsonReader(QByteArrayView content)
-        : m_text(content)
-    {}
+    using TextReader::TextReader;
 
     bool entries(QList<Record> &records)
     {
@@ -79,9 +60,6 @@ public:
         skipSpace();
         return m_pos == m_text.size() || failAt(m_pos, u"text after the array"_s);
     }
-
-    qsizetype faultOffset() const { return m_faultOffset; }
-    const QString &fault() const { return m_fault; }
 
 private:
     bool entry(Record &record)
@@ -195,7 +173,7 @@ private:
                 return failAt(at, u"half a surrogate pair, which no entry can hold"_s);
             point = 0x10000 + ((point - 0xD800) << 10) + (low - 0xDC00);
         }
-        appendUtf8(out, point);
+        out += QStringView(QChar::fromUcs4(point)).toUtf8();
         return true;
     }
 
@@ -239,15 +217,9 @@ private:
 
     bool failAt(qsizetype offset, const QString &message)
     {
-        m_faultOffset = offset;
-        m_fault = message;
+        keepFault(offset, message);
         return false;
     }
-
-    QByteArrayView m_text;
-    qsizetype m_pos = 0;
-    qsizetype m_faultOffset = 0;
-    QString m_fault;
 };
 
 } // namespace
@@ -283,7 +255,7 @@ Outcome<ReadEntries> JsonFormat::parse(QByteArrayView content) const
     JsonReader reader(content);
     ReadEntries outcome;
     if (!reader.entries(outcome.records))
-        return faultAt(content, reader.faultOffset(), reader.fault());
+        return reader.fault();
     return outcome;
 }
 

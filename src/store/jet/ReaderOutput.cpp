@@ -1,5 +1,7 @@
 #include "store/jet/ReaderOutput.h"
 
+#include "store/Utf8.h"
+
 #include <QDataStream>
 #include <QIODevice>
 
@@ -12,11 +14,6 @@ namespace {
 using JetReaderFormat::ValueKind;
 
 constexpr quint32 maxColumns = 4096;
-
-bool isUtf8(QByteArrayView bytes)
-{
-    return QString::fromUtf8(bytes).toUtf8() == bytes;
-}
 
 // A u32 length and that many bytes. A length that reaches past the end of
 // the stream marks it as cut short before anything is allocated for it.
@@ -58,7 +55,7 @@ Outcome<ReaderOutput> ReaderOutput::parse(QByteArrayView stream)
         quint8 type = 0;
         if ((readSized(in, name) >> type).status() != QDataStream::Ok)
             return cutShort;
-        if (!isUtf8(name))
+        if (invalidUtf8At(name))
             return Failure {u"a column name in the reader's output is not UTF-8"_s};
         output.columnNames.append(QString::fromUtf8(name));
         output.columnTypes.append(type);
@@ -84,7 +81,7 @@ Outcome<ReaderOutput> ReaderOutput::parse(QByteArrayView stream)
                     return Failure {u"the reader's output holds a value of unknown kind"_s};
                 if (readSized(in, value.bytes).status() != QDataStream::Ok)
                     return cutShort;
-                if (value.kind == ValueKind::Text && !isUtf8(value.bytes))
+                if (value.kind == ValueKind::Text && invalidUtf8At(value.bytes))
                     return Failure {u"a text in the reader's output is not UTF-8"_s};
             }
             row.append(std::move(value));

@@ -2,6 +2,7 @@
 
 #include "store/BookFiles.h"
 #include "store/Schema.h"
+#include "store/SqliteStatement.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -33,7 +34,7 @@ public:
     }
     ~Connection()
     {
-        sqlite3_finalize(m_statement);
+        m_statement.reset();
         sqlite3_close_v2(m_db);
     }
     Connection(const Connection &) = delete;
@@ -43,26 +44,22 @@ public:
     {
         if (!m_failure.ok())
             return m_failure;
-        sqlite3_finalize(m_statement);
-        m_statement = nullptr;
-        if (sqlite3_prepare16_v2(m_db, sql.utf16(), int(sql.size() * sizeof(char16_t)),
-                                 &m_statement, nullptr)
-            != SQLITE_OK)
-            return Failure {message()};
+        m_statement.emplace(m_db, sql);
+        if (!m_statement->prepared())
+            return m_statement->failure();
         return {};
     }
 
     // The first column of the statement's first row.
     Outcome<QString> firstText()
     {
-        switch (sqlite3_step(m_statement)) {
+        switch (m_statement->step()) {
         case SQLITE_ROW:
-            return QString::fromUtf8(
-                reinterpret_cast<const char *>(sqlite3_column_text(m_statement, 0)));
+            return m_statement->qtext(0);
         case SQLITE_DONE:
             return QString();
         default:
-            return Failure {message()};
+            return m_statement->failure();
         }
     }
 
@@ -73,7 +70,7 @@ private:
     }
 
     sqlite3 *m_db = nullptr;
-    sqlite3_stmt *m_statement = nullptr;
+    std::optional<SqliteStatement> m_statement;
     Outcome<void> m_failure;
 };
 

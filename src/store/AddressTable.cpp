@@ -7,6 +7,7 @@
 #include "store/FileFormat.h"
 #include "store/Schema.h"
 #include "store/SqlSupport.h"
+#include "store/SqliteStatement.h"
 #include "store/jet/JetImport.h"
 #include "store/jet/ReaderLocation.h"
 
@@ -88,10 +89,8 @@ void AddressTable::close()
     // A statement still alive would keep the file's log open.
     for (auto &statement : m_prepared)
         statement.reset();
-    for (auto &statement : m_raw) {
-        sqlite3_finalize(statement);
-        statement = nullptr;
-    }
+    for (auto &statement : m_raw)
+        statement.reset();
     if (m_db.isValid()) {
         m_db.close();
         m_db = QSqlDatabase();
@@ -310,30 +309,25 @@ Outcome<QStringList> AddressTable::column(Statement which, QStringView sql,
     sqlite3 *db = sqliteHandle();
     if (!db)
         return Failure {u"the SQLite driver gives no handle"_s};
-    sqlite3_stmt *&statement = m_raw[static_cast<size_t>(which)];
-    if (!statement
-        && sqlite3_prepare16_v3(db, sql.utf16(), int(sql.size() * sizeof(char16_t)),
-                                SQLITE_PREPARE_PERSISTENT, &statement, nullptr)
-            != SQLITE_OK) {
-        statement = nullptr;
-        return Failure {QString::fromUtf8(sqlite3_errmsg(db))};
+    std::unique_ptr<SqliteStatement> &statement = m_raw[static_cast<size_t>(which)];
+    if (!statement) {
+        statement = std::make_unique<SqliteStatement>(db, sql, SQLITE_PREPARE_PERSISTENT);
+        if (!statement->prepared()) {
+            const Failure failure = statement->failure();
+            statement.reset();
+            return failure;
+        }
     }
     // A statement left open would hold a read lock on the file.
-    const auto reset = qScopeGuard([statement] {
-        sqlite3_reset(statement);
-        sqlite3_clear_bindings(statement);
-    });
+    const auto rewind = qScopeGuard([&statement] { statement->rewind(); });
     if (parameter)
-        sqlite3_bind_text(statement, 1, parameter->constData(), int(parameter->size()),
-                          SQLITE_TRANSIENT);
+        statement->bind(1, *parameter);
     QStringList result;
     int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, 0));
-        result << QString::fromUtf8(text, sqlite3_column_bytes(statement, 0));
-    }
+    while ((rc = statement->step()) == SQLITE_ROW)
+        result << statement->qtext(0);
     if (rc != SQLITE_DONE)
-        return Failure {QString::fromUtf8(sqlite3_errmsg(db))};
+        return statement->failure();
     return result;
 }
 

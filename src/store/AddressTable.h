@@ -16,9 +16,10 @@
 
 class QSqlQuery;
 struct sqlite3;
-struct sqlite3_stmt;
 
 namespace Larkspan {
+
+class SqliteStatement;
 
 // The table of entries in the address-book file. Every operation answers
 // with its result or the storage engine's message; nothing here decides what
@@ -99,7 +100,7 @@ private:
     QSqlDatabase m_db;
     bool m_companions = false;
     std::array<std::unique_ptr<QSqlQuery>, static_cast<size_t>(Statement::Count)> m_prepared;
-    std::array<sqlite3_stmt *, static_cast<size_t>(Statement::Count)> m_raw = {};
+    std::array<std::unique_ptr<SqliteStatement>, static_cast<size_t>(Statement::Count)> m_raw;
 };
 
 } // namespace Larkspan

@@ -18,10 +18,12 @@ namespace Larkspan {
 class SqliteStatement
 {
 public:
-    SqliteStatement(sqlite3 *db, QStringView sql)
+    // `flags` as sqlite3_prepare_v3 takes them: SQLITE_PREPARE_PERSISTENT for
+    // a statement kept for the connection's life.
+    SqliteStatement(sqlite3 *db, QStringView sql, unsigned flags = 0)
         : m_db(db)
     {
-        if (sqlite3_prepare16_v3(db, sql.utf16(), int(sql.size() * sizeof(char16_t)), 0,
+        if (sqlite3_prepare16_v3(db, sql.utf16(), int(sql.size() * sizeof(char16_t)), flags,
                                  &m_statement, nullptr)
             != SQLITE_OK) {
             sqlite3_finalize(m_statement);

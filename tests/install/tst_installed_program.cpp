@@ -67,8 +67,7 @@ private Q_SLOTS:
     void startsFromTheMenuOnTheBookInTheHomeFolder()
     {
         REQUIRE_SHARED_JET_DIR();
-        QTemporaryDir home;
-        QTemporaryDir elsewhere;
+        QTemporaryDir home, elsewhere;
         QVERIFY(copyTestFile(u"Tessmoor_jet4_v2000_memo.mdb"_s, home.path()));
 
         // The command of the installed menu entry, run from some other folder.

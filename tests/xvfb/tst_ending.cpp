@@ -72,9 +72,8 @@ private Q_SLOTS:
             QProcess *app = apps[i];
             const QString main = mainWindowOf(x, app);
             if (i == copies - 1) {
-                AddressBookFile::sql(book.path(), u"CREATE TABLE Outside (x TEXT)"_s);
                 AddressBookFile::sql(book.path(),
-                                     u"INSERT INTO Outside VALUES ('%1')"_s.arg(marker));
+                                     u"CREATE TABLE Outside AS SELECT '%1' AS x"_s.arg(marker));
             }
             if (how == u"failure") {
                 // Everything the program reads from is gone: the next

@@ -163,14 +163,27 @@ int ExchangeCommand::importFile(const QString &file)
         say(m_errors, opened.error());
         return Failed;
     }
-    const Outcome<qsizetype> added = table.addMissing(read.records);
-    if (!added.ok()) {
-        say(m_errors, added.error());
+    Outcome<std::unique_ptr<AddressTable::Additions>> additions = table.beginAdditions();
+    if (!additions.ok()) {
+        say(m_errors, additions.error());
+        return Failed;
+    }
+    qsizetype added = 0;
+    for (const Record &record : read.records) {
+        const Outcome<bool> one = additions.value()->add(record);
+        if (!one.ok()) {
+            say(m_errors, one.error());
+            return Failed;
+        }
+        added += one.value() ? 1 : 0;
+    }
+    if (const Outcome<void> committed = additions.value()->commit(); !committed.ok()) {
+        say(m_errors, committed.error());
         return Failed;
     }
     say(m_output,
-        u"%1 added, %2 already present, %3"_s.arg(added.value())
-            .arg(read.records.size() - added.value())
+        u"%1 added, %2 already present, %3"_s.arg(added)
+            .arg(read.records.size() - added)
             .arg(skippedReasons(read.skipped)));
     return Done;
 }

@@ -78,10 +78,29 @@ public:
     // Hands every entry to `each` in `order`, from one consistent reading of
     // the table; stops early when `each` answers false.
     Outcome<void> forEach(Order order, const std::function<bool(const Record &)> &each);
-    // Adds `records` in their order, in one transaction, leaving out each
-    // one equal in all three fields to an entry the table held before the
-    // call. Answers how many were added; on a failure nothing is.
-    Outcome<qsizetype> addMissing(const QList<Record> &records);
+
+    // Entries added one at a time, as an import reads them, all in one
+    // transaction: commit() makes them the table's, and additions dropped
+    // without it leave the table as it was.
+    class Additions
+    {
+    public:
+        ~Additions();
+        Additions(const Additions &) = delete;
+        Additions &operator=(const Additions &) = delete;
+
+        // Adds `record` unless an entry the table held when the additions
+        // began equals it in all three fields, byte for byte. True when added.
+        Outcome<bool> add(const Record &record);
+        Outcome<void> commit();
+
+    private:
+        friend class AddressTable;
+        struct State;
+        explicit Additions(std::unique_ptr<State> state);
+        std::unique_ptr<State> m_state;
+    };
+    Outcome<std::unique_ptr<Additions>> beginAdditions();
 
 private:
     enum class Statement { Next, Categories, Addresses, FirstWithAddress, Update, Count };

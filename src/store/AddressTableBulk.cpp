@@ -157,63 +157,102 @@ Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const 
     return {};
 }
 
-Outcome<qsizetype> AddressTable::addMissing(const QList<Record> &records)
+struct AddressTable::Additions::State
+{
+    sqlite3 *db;
+    sqlite3_int64 lastBefore = 0;
+    std::unique_ptr<SqliteStatement> held;
+    std::unique_ptr<SqliteStatement> heldAsNull;
+    std::unique_ptr<SqliteStatement> insert;
+    bool open = false;
+};
+
+AddressTable::Additions::Additions(std::unique_ptr<State> state)
+    : m_state(std::move(state))
+{}
+
+AddressTable::Additions::~Additions()
+{
+    if (m_state->open)
+        sqlite3_exec(m_state->db, "ROLLBACK", nullptr, nullptr, nullptr);
+    m_state->held.reset();
+    m_state->heldAsNull.reset();
+    m_state->insert.reset();
+    const QByteArray usual = "PRAGMA cache_size=-" + QByteArray::number(cacheKiB);
+    sqlite3_exec(m_state->db, usual.constData(), nullptr, nullptr, nullptr);
+}
+
+Outcome<std::unique_ptr<AddressTable::Additions>> AddressTable::beginAdditions()
 {
     sqlite3 *db = sqliteHandle();
     if (!db)
         return Failure {u"the address book is not open"_s};
-    // Taking the write lock first makes "held before" one fixed moment, even
-    // with another Larkspan writing to the same file.
+    auto state = std::make_unique<Additions::State>();
+    state->db = db;
     // Every insert fires the companion tables' triggers, so SQLite keeps a
     // journal of each statement to undo it alone; kept on disk, that is a
     // dozen writes per entry.
     sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
-    const auto usualCache = wholeBookCache(db);
+    sqlite3_exec(db, "PRAGMA cache_size=-262144", nullptr, nullptr, nullptr);
+    std::unique_ptr<Additions> additions(new Additions(std::move(state)));
+    Additions::State &s = *additions->m_state;
+    // Taking the write lock first makes "held before" one fixed moment, even
+    // with another Larkspan writing to the same file.
     if (sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr) != SQLITE_OK)
         return Failure {errorOf(db)};
-    auto rollback = qScopeGuard([db] { sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr); });
-
+    s.open = true;
     SqliteStatement last(db, lastRow.view());
     if (!last.prepared() || last.step() != SQLITE_ROW)
         return Failure {errorOf(db)};
-    const sqlite3_int64 lastBefore = sqlite3_column_int64(last.handle(), 0);
-
-    SqliteStatement held(db, heldBefore.view());
-    SqliteStatement heldAsNull(db, heldBeforeAsNull.view());
-    SqliteStatement insert(db, insertNumbered.view());
-    if (!held.prepared() || !heldAsNull.prepared() || !insert.prepared())
+    s.lastBefore = sqlite3_column_int64(last.handle(), 0);
+    s.held = std::make_unique<SqliteStatement>(db, heldBefore.view());
+    s.heldAsNull = std::make_unique<SqliteStatement>(db, heldBeforeAsNull.view());
+    s.insert = std::make_unique<SqliteStatement>(db, insertNumbered.view());
+    if (!s.held->prepared() || !s.heldAsNull->prepared() || !s.insert->prepared())
         return Failure {errorOf(db)};
+    return additions;
+}
 
-    qsizetype added = 0;
-    for (const Record &record : records) {
-        const QByteArray fields[3]
-            = {record.type.toUtf8(), record.address.toUtf8(), record.about.toUtf8()};
-        const auto lookUp = [&](SqliteStatement &statement) {
-            for (int i = 0; i < 3; ++i)
-                statement.bind(i + 1, fields[i]);
-            statement.bind(4, qint64(lastBefore));
-            const int found = statement.step();
-            statement.rewind();
-            return found;
-        };
+Outcome<bool> AddressTable::Additions::add(const Record &record)
+{
+    State &s = *m_state;
+    if (!s.open)
+        return Failure {u"the additions are over"_s};
+    const QByteArray fields[3]
+        = {record.type.toUtf8(), record.address.toUtf8(), record.about.toUtf8()};
+    const auto lookUp = [&](SqliteStatement &statement) {
         for (int i = 0; i < 3; ++i)
-            insert.bind(i + 1, fields[i]);
-        int found = lookUp(held);
-        if (found == SQLITE_DONE && fields[1].isEmpty())
-            found = lookUp(heldAsNull);
-        if (found == SQLITE_DONE) {
-            if (insert.step() != SQLITE_DONE)
-                return Failure {errorOf(db)};
-            ++added;
-        } else if (found != SQLITE_ROW) {
-            return Failure {errorOf(db)};
-        }
-        insert.rewind();
-    }
-    if (sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        return Failure {errorOf(db)};
-    rollback.dismiss();
-    return added;
+            statement.bind(i + 1, fields[i]);
+        statement.bind(4, qint64(s.lastBefore));
+        const int found = statement.step();
+        statement.rewind();
+        return found;
+    };
+    int found = lookUp(*s.held);
+    if (found == SQLITE_DONE && fields[1].isEmpty())
+        found = lookUp(*s.heldAsNull);
+    if (found == SQLITE_ROW)
+        return false;
+    if (found != SQLITE_DONE)
+        return Failure {errorOf(s.db)};
+    for (int i = 0; i < 3; ++i)
+        s.insert->bind(i + 1, fields[i]);
+    const int inserted = s.insert->step();
+    s.insert->rewind();
+    if (inserted != SQLITE_DONE)
+        return Failure {errorOf(s.db)};
+    return true;
+}
+
+Outcome<void> AddressTable::Additions::commit()
+{
+    State &s = *m_state;
+    if (!s.open)
+        return Failure {u"the additions are over"_s};
+    if (sqlite3_exec(s.db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        return Failure {errorOf(s.db)};
+    s.open = false;
+    return {};
 }
 
 } // namespace Larkspan

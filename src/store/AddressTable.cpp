@@ -2,26 +2,26 @@
 
 #include "store/BookCheck.h"
 #include "store/BookFiles.h"
+#include "store/BookSync.h"
 #include "store/BuildProgress.h"
 #include "store/CompanionTables.h"
+#include "store/EntryIdentities.h"
 #include "store/FileFormat.h"
 #include "store/Schema.h"
 #include "store/SqlSupport.h"
-#include "store/SqliteStatement.h"
+#include "store/StateFolder.h"
 #include "store/jet/JetImport.h"
 #include "store/jet/ReaderLocation.h"
 
-#include <QAtomicInt>
+#include <QFile>
 #include <QFileInfo>
 #include <QList>
 #include <QScopeGuard>
-#include <QSqlDriver>
-#include <QSqlQuery>
-#include <QVariant>
-
-#include <sqlite3.h>
 
 #include <cstdlib>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -35,18 +35,18 @@ using namespace Schema;
 constexpr auto nextRow = join(selectRows, u" WHERE rowid > ? ORDER BY rowid LIMIT 1");
 constexpr auto deleteRow = join(u"DELETE FROM ", table, u" WHERE rowid = ?");
 
-// The first entry with the address :address (and, unless :type is NULL, the
-// category :type). Each lookup is a step into the address index, which
+// The first entry with the address ?1 (and, unless ?2 is NULL, the
+// category ?2). Each lookup is a step into the address index, which
 // keeps equal addresses in record order; the empty address also finds
 // entries whose address is NULL.
 constexpr auto ofCategory = join(
-    u" AND (:type IS NULL OR ", typeText, u" = :type COLLATE BINARY) ORDER BY rowid LIMIT 1)");
+    u" AND (?2 IS NULL OR ", typeText, u" = ?2 COLLATE BINARY) ORDER BY rowid LIMIT 1)");
 constexpr auto firstWithAddressRow = join(
     u"WITH hit(row) AS (",
-    u"SELECT (SELECT rowid FROM ", table, u" WHERE ", addressColumn, u" = :address COLLATE BINARY",
+    u"SELECT (SELECT rowid FROM ", table, u" WHERE ", addressColumn, u" = ?1 COLLATE BINARY",
     ofCategory,
     u" UNION ALL SELECT (SELECT rowid FROM ", table, u" WHERE ", addressColumn, u" IS NULL",
-    ofCategory, u" WHERE :address = '')",
+    ofCategory, u" WHERE ?1 = '')",
     u" ", selectRows, u" WHERE rowid = (SELECT MIN(row) FROM hit)");
 
 // The lists, from the companion tables, or from the address table itself
@@ -64,7 +64,10 @@ constexpr auto addressesByScan = join(
     u" ORDER BY rowid");
 // clang-format on
 
-QAtomicInt connectionCounter;
+
+// A merge or an image of the book holds the working copy for a moment;
+// the windows wait for it rather than fail.
+constexpr int workingCopyBusyMs = 60000;
 
 QList<AddressTable *> &openTables()
 {
@@ -72,11 +75,30 @@ QList<AddressTable *> &openTables()
     return tables;
 }
 
+bool mayWrite(const QString &path)
+{
+    return ::faccessat(AT_FDCWD, QFile::encodeName(path).constData(), W_OK, AT_EACCESS) == 0;
+}
+
+QString textOf(const SqliteStatement &statement, int column)
+{
+    // A NULL reads as a null string and any text as a string that is not
+    // null, so that a change is stored only on exactly what was read.
+    return statement.isNull(column) ? QString() : Sql::storedText(statement.qtext(column));
+}
+
+// Runs a write and readies the statement for its next values.
+Outcome<void> ran(SqliteStatement &statement)
+{
+    const bool done = statement.run();
+    const Outcome<void> outcome = done ? Outcome<void>() : statement.failure();
+    statement.rewind();
+    return outcome;
+}
+
 } // namespace
 
-AddressTable::AddressTable()
-    : m_connection(u"larkspan-store-%1"_s.arg(connectionCounter.fetchAndAddRelaxed(1)))
-{}
+AddressTable::AddressTable() = default;
 
 AddressTable::~AddressTable()
 {
@@ -86,39 +108,13 @@ AddressTable::~AddressTable()
 void AddressTable::close()
 {
     openTables().removeAll(this);
-    // A statement still alive would keep the file's log open.
-    for (auto &statement : m_prepared)
+    for (auto &statement : m_statements)
         statement.reset();
-    for (auto &statement : m_raw)
-        statement.reset();
-    if (m_db.isValid()) {
-        m_db.close();
-        m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_connection);
-    }
-}
-
-Outcome<void> AddressTable::openConnection(const QString &path)
-{
-    close();
-    m_db = QSqlDatabase::addDatabase(u"QSQLITE"_s, m_connection);
-    if (!m_db.isValid())
-        return Failure {Sql::engineMessage(m_db.lastError())};
-    m_db.setDatabaseName(BookFiles::uri(path, BookFiles::Access::Work));
-    m_db.setConnectOptions(u"QSQLITE_BUSY_TIMEOUT=%1;QSQLITE_OPEN_URI"_s.arg(busyTimeoutMs));
-    if (!m_db.open()) {
-        const QString message = Sql::engineMessage(m_db.lastError());
-        close();
-        return Failure {message};
-    }
-    openTables().append(this);
-    // Registered once Qt's SQL statics exist, so that it runs before they go.
-    [[maybe_unused]] static const bool closedAtExit = [] {
-        std::atexit(&AddressTable::closeAll);
-        std::at_quick_exit(&AddressTable::closeAll);
-        return true;
-    }();
-    return {};
+    if (m_sync)
+        std::ignore = m_sync->finish();
+    m_sync.reset();
+    m_db.close();
+    m_folder.reset();
 }
 
 void AddressTable::closeAll()
@@ -128,23 +124,24 @@ void AddressTable::closeAll()
         table->close();
 }
 
-Outcome<void> AddressTable::open(const QString &path)
+Outcome<void> AddressTable::open(const QString &path, Use use)
 {
+    close();
     // Whatever fails from here on leaves the table closed.
     auto closeOnFailure = qScopeGuard([this] { close(); });
-    const QFileInfo info(path);
-    if (info.exists() || info.isSymLink()) {
+    const QString book = BookFiles::realPath(path);
+    if (QFileInfo::exists(book)) {
         // An address book from the older desktop database format is
         // converted first, keeping the original beside it; any other file
         // that is not ours is refused. Either way, a file that cannot be
         // used comes out of this exactly as it went in.
-        switch (detectFileFormat(path)) {
+        switch (detectFileFormat(book)) {
         case FileFormat::Jet3:
         case FileFormat::Jet4:
         case FileFormat::Ace:
         case FileFormat::NotARegularFile:
         case FileFormat::Unreadable:
-            if (Outcome<void> converted = JetImport::convertInPlace(path, jetReaderPath());
+            if (Outcome<void> converted = JetImport::convertInPlace(book, jetReaderPath());
                 !converted.ok())
                 return converted;
             break;
@@ -153,144 +150,212 @@ Outcome<void> AddressTable::open(const QString &path)
         case FileFormat::Unknown:
             break;
         }
-        // Nothing of ours has written to the book yet, and nothing will
-        // unless it passes.
-        if (Outcome<void> checked = BookCheck::verdict(path); !checked.ok())
-            return checked;
     }
-    if (Outcome<void> opened = openConnection(path); !opened.ok())
+    if (Outcome<void> opened = openWorkingCopy(book, use); !opened.ok())
         return opened;
-    // A missing file, or the empty one that a crash while creating it
-    // leaves, becomes a new address book.
-    if (QFileInfo(path).size() == 0) {
-        if (Outcome<void> created = createTable(); !created.ok())
-            return created;
-    }
     closeOnFailure.dismiss();
-    // The first write to a book that was there: it has passed the check.
-    prepareForSpeed();
+    openTables().append(this);
+    // Registered once Qt's statics exist, so that it runs before they go.
+    [[maybe_unused]] static const bool closedAtExit = [] {
+        std::atexit(&AddressTable::closeAll);
+        std::at_quick_exit(&AddressTable::closeAll);
+        return true;
+    }();
     return {};
 }
 
-void AddressTable::prepareForSpeed()
+Outcome<void> AddressTable::openWorkingCopy(const QString &book, Use use)
 {
-    // A write-ahead log lets a write commit without waiting for the disk
-    // twice; the file stays whole if the machine goes down, losing at most
-    // the last moments. The address index and the companion tables are a
-    // help, not a need: a file that cannot take them (read-only, say) still
-    // opens, and its lists are read from the table itself.
-    QSqlQuery query(m_db);
-    query.exec(u"PRAGMA journal_mode=WAL"_s);
-    query.exec(u"PRAGMA synchronous=NORMAL"_s);
-    query.exec(u"PRAGMA cache_size=-%1"_s.arg(cacheKiB));
-    sqlite3 *db = sqliteHandle();
-    m_companions = db && CompanionTables(db).prepare(&BuildProgress::report).ok();
+    // Nothing of ours has written to the book yet, and nothing will unless
+    // its copy passes.
+    Outcome<BookCheck::Copy> checked = BookCheck::verdict(book);
+    if (!checked.ok())
+        return checked.failure();
+    BookCheck::Copy &copy = checked.value();
+    const bool newBook = !copy.fromBook;
+    const bool writable = use != Use::Reading && mayWrite(QFileInfo(book).absolutePath())
+        && (!QFileInfo::exists(book) || mayWrite(book));
+    if (newBook && !writable)
+        return sqliteFailure(SQLITE_CANTOPEN);
+    m_folder = std::move(copy.folder);
+    if (Outcome<void> opened
+        = m_db.open(m_folder->workingCopy(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                    workingCopyBusyMs);
+        !opened.ok())
+        return opened;
+    const Outcome<bool> prepared = prepareWorkingCopy(newBook);
+    if (!prepared.ok())
+        return prepared.failure();
+    // A book that cannot be written is browsed, and a change to it is
+    // refused in the engine's words.
+    if (!writable)
+        std::ignore = m_db.exec(u"PRAGMA query_only=1");
+    m_sync = std::make_unique<BookSync>(
+        *m_folder,
+        BookSync::Settings {book, m_folder->workingCopy(), copy.stamp, writable,
+                            use == Use::Windows},
+        m_notice);
+    return m_sync->start(newBook || prepared.value());
 }
 
-QSqlQuery &AddressTable::prepared(Statement which, QStringView sql)
+Outcome<bool> AddressTable::prepareWorkingCopy(bool newBook)
+{
+    // The working copy is this run's own: a write-ahead log lets a write
+    // commit without waiting for the disk twice, and the book is written
+    // from it whole. The address index and the companion tables are a help,
+    // not a need: a book that cannot take them still opens, and its lists
+    // are read from the table itself.
+    std::ignore = m_db.exec(u"PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL");
+    std::ignore = m_db.exec(u"PRAGMA cache_size=-%1"_s.arg(cacheKiB));
+    const Outcome<qint64> schemaBefore = m_db.integer(u"PRAGMA schema_version");
+    const sqlite3_int64 changesBefore = sqlite3_total_changes64(m_db.handle());
+    if (newBook) {
+        SqliteTransaction transaction(m_db);
+        for (QStringView sql : {Schema::createTable.view(), createAddressIndex.view()}) {
+            if (Outcome<void> made = m_db.exec(sql); !made.ok())
+                return made.failure();
+        }
+        if (Outcome<void> committed = transaction.commit(); !committed.ok())
+            return committed.failure();
+    }
+    m_companions = CompanionTables(m_db.handle()).prepare(&BuildProgress::report).ok();
+    // Entries without identities cannot be merged with another copy's.
+    if (const Outcome<bool> identified = EntryIdentities(m_db).prepare(); !identified.ok())
+        return identified.failure();
+    const Outcome<qint64> schemaAfter = m_db.integer(u"PRAGMA schema_version");
+    return !schemaBefore.ok() || !schemaAfter.ok() || schemaBefore.value() != schemaAfter.value()
+        || changesBefore != sqlite3_total_changes64(m_db.handle());
+}
+
+Outcome<void> AddressTable::publish()
+{
+    if (!m_sync)
+        return m_db.failure();
+    return m_sync->publishNow();
+}
+
+void AddressTable::catchUp()
+{
+    if (m_sync)
+        m_sync->catchUp();
+}
+
+void AddressTable::written()
+{
+    if (m_sync)
+        m_sync->changed();
+}
+
+SqliteStatement *AddressTable::statement(Statement which, QStringView sql)
 {
     // Statements asked for again and again are prepared once.
-    auto &slot = m_prepared[static_cast<size_t>(which)];
-    if (!slot) {
-        slot = std::make_unique<QSqlQuery>(m_db);
-        slot->setForwardOnly(true);
-        slot->prepare(sql.toString());
+    auto &slot = m_statements[static_cast<size_t>(which)];
+    if (!slot && m_db.isOpen()) {
+        slot = std::make_unique<SqliteStatement>(m_db.handle(), sql, SQLITE_PREPARE_PERSISTENT);
+        if (!slot->prepared())
+            slot.reset();
     }
-    return *slot;
+    return slot.get();
 }
 
-Outcome<void> AddressTable::createTable()
-{
-    if (!m_db.transaction())
-        return Failure {Sql::engineMessage(m_db.lastError())};
-    auto rollback = qScopeGuard([this] { m_db.rollback(); });
-    QSqlQuery query(m_db);
-    // Another Larkspan may have created it a moment ago.
-    for (QStringView statement : {Schema::createTable.view(), createAddressIndex.view()}) {
-        if (!query.exec(statement.toString()))
-            return Failure {Sql::engineMessage(query)};
-    }
-    if (!m_db.commit())
-        return Failure {Sql::engineMessage(m_db.lastError())};
-    rollback.dismiss();
-    return {};
-}
-
-Outcome<std::optional<Row>> AddressTable::singleRow(QSqlQuery &query)
+Outcome<std::optional<Row>> AddressTable::singleRow(SqliteStatement &statement)
 {
     // A statement left open would hold a read lock on the file.
-    const auto finish = qScopeGuard([&query] { query.finish(); });
-    if (!query.exec())
-        return Failure {Sql::engineMessage(query)};
-    if (!query.next()) {
-        if (query.lastError().isValid())
-            return Failure {Sql::engineMessage(query)};
+    const auto rewind = qScopeGuard([&statement] { statement.rewind(); });
+    switch (statement.step()) {
+    case SQLITE_ROW:
+        return std::optional<Row>(Row {statement.integer(0),
+                                       {textOf(statement, 1), textOf(statement, 2),
+                                        textOf(statement, 3)}});
+    case SQLITE_DONE:
         return std::optional<Row>();
+    default:
+        return statement.failure();
     }
-    // A NULL reads as a null string and any text as a string that is not
-    // null, so that a change is stored only on exactly what was read.
-    auto text = [&query](int column) {
-        return query.isNull(column) ? QString() : Sql::storedText(query.value(column).toString());
-    };
-    Row row;
-    row.rowid = query.value(0).toLongLong();
-    row.record.type = text(1);
-    row.record.address = text(2);
-    row.record.about = text(3);
-    return std::optional<Row>(std::move(row));
 }
 
 Outcome<std::optional<Row>> AddressTable::next(qint64 rowid)
 {
-    QSqlQuery &query = prepared(Statement::Next, nextRow.view());
-    query.addBindValue(rowid);
-    return singleRow(query);
+    SqliteStatement *query = statement(Statement::Next, nextRow.view());
+    if (!query)
+        return m_db.failure();
+    query->bind(1, rowid);
+    return singleRow(*query);
 }
 
 Outcome<qint64> AddressTable::insert(const Record &record)
 {
-    QSqlQuery query(m_db);
-    query.prepare(insertRecord.toString());
-    query.addBindValue(Sql::storedText(record.type));
-    query.addBindValue(Sql::storedText(record.address));
-    query.addBindValue(Sql::storedText(record.about));
-    if (!query.exec())
-        return Failure {Sql::engineMessage(query)};
-    return query.lastInsertId().toLongLong();
+    catchUp();
+    SqliteStatement *query = statement(Statement::Insert, insertRecord.view());
+    if (!query)
+        return m_db.failure();
+    query->bind(1, Sql::storedText(record.type));
+    query->bind(2, Sql::storedText(record.address));
+    query->bind(3, Sql::storedText(record.about));
+    const Outcome<void> done = ran(*query);
+    if (!done.ok())
+        return done.failure();
+    written();
+    return qint64(sqlite3_last_insert_rowid(m_db.handle()));
 }
 
 Outcome<bool> AddressTable::update(qint64 rowid, const Record &loaded, const Record &record,
-                                   const bool which[3])
+                                   Fields which)
 {
-    if (!which[0] && !which[1] && !which[2])
+    if (!which)
         return true;
-    const QString *const assigned[3] = {&record.type, &record.address, &record.about};
-    const QString *const read[3] = {&loaded.type, &loaded.address, &loaded.about};
-    QSqlQuery &query = prepared(Statement::Update, updateRecord.view());
+    catchUp();
+    SqliteStatement *query = statement(Statement::Update, updateRecord.view());
+    if (!query)
+        return m_db.failure();
+    const struct
+    {
+        Field field;
+        const QString &assigned;
+        const QString &read;
+    } fields[] = {{Field::Type, record.type, loaded.type},
+                  {Field::Address, record.address, loaded.address},
+                  {Field::About, record.about, loaded.about}};
     // A field that was not assigned keeps what it holds, NULL included.
-    for (int i = 0; i < 3; ++i)
-        query.addBindValue(which[i] ? Sql::storedText(*assigned[i]) : *read[i]);
-    query.addBindValue(rowid);
-    for (const QString *value : read)
-        query.addBindValue(*value);
-    const auto finish = qScopeGuard([&query] { query.finish(); });
-    if (!query.exec())
-        return Failure {Sql::engineMessage(query)};
-    return query.numRowsAffected() == 1;
+    int at = 0;
+    for (const auto &field : fields) {
+        ++at;
+        if (which.testFlag(field.field))
+            query->bind(at, Sql::storedText(field.assigned));
+        else if (field.read.isNull())
+            query->bindNull(at);
+        else
+            query->bind(at, field.read);
+    }
+    query->bind(++at, rowid);
+    for (const auto &field : fields)
+        query->bind(++at, Sql::storedText(field.read));
+    const Outcome<void> done = ran(*query);
+    if (!done.ok())
+        return done.failure();
+    const bool stored = sqlite3_changes(m_db.handle()) == 1;
+    if (stored)
+        written();
+    return stored;
 }
 
 Outcome<void> AddressTable::remove(qint64 rowid)
 {
-    QSqlQuery query(m_db);
-    query.prepare(deleteRow.toString());
-    query.addBindValue(rowid);
-    if (!query.exec())
-        return Failure {Sql::engineMessage(query)};
+    catchUp();
+    SqliteStatement *query = statement(Statement::Delete, deleteRow.view());
+    if (!query)
+        return m_db.failure();
+    query->bind(1, rowid);
+    const Outcome<void> done = ran(*query);
+    if (!done.ok())
+        return done.failure();
+    written();
     return {};
 }
 
 Outcome<QStringList> AddressTable::distinctCategories()
 {
+    catchUp();
     return column(Statement::Categories,
                   m_companions ? categoriesInOrder.view() : categoriesByScan.view());
 }
@@ -305,40 +370,36 @@ Outcome<QStringList> AddressTable::column(Statement which, QStringView sql,
                                           const std::optional<QByteArray> &parameter)
 {
     // The lists can hold a hundred thousand texts: they are read straight
-    // from SQLite, on the connection Qt opened, without a QVariant per value.
-    sqlite3 *db = sqliteHandle();
-    if (!db)
-        return Failure {u"the SQLite driver gives no handle"_s};
-    std::unique_ptr<SqliteStatement> &statement = m_raw[static_cast<size_t>(which)];
-    if (!statement) {
-        statement = std::make_unique<SqliteStatement>(db, sql, SQLITE_PREPARE_PERSISTENT);
-        if (!statement->prepared()) {
-            const Failure failure = statement->failure();
-            statement.reset();
-            return failure;
-        }
-    }
+    // from SQLite, without a QVariant per value.
+    SqliteStatement *query = statement(which, sql);
+    if (!query)
+        return m_db.failure();
     // A statement left open would hold a read lock on the file.
-    const auto rewind = qScopeGuard([&statement] { statement->rewind(); });
+    const auto rewind = qScopeGuard([query] { query->rewind(); });
     if (parameter)
-        statement->bind(1, *parameter);
+        query->bind(1, *parameter);
     QStringList result;
     int rc = SQLITE_ROW;
-    while ((rc = statement->step()) == SQLITE_ROW)
-        result << statement->qtext(0);
+    while ((rc = query->step()) == SQLITE_ROW)
+        result << query->qtext(0);
     if (rc != SQLITE_DONE)
-        return statement->failure();
+        return query->failure();
     return result;
 }
 
 Outcome<std::optional<Row>> AddressTable::firstWithAddress(const QString &address,
                                                            const std::optional<QString> &type)
 {
-    QSqlQuery &query = prepared(Statement::FirstWithAddress, firstWithAddressRow.view());
-    query.bindValue(u":address"_s, Sql::storedText(address));
+    SqliteStatement *query = statement(Statement::FirstWithAddress, firstWithAddressRow.view());
+    if (!query)
+        return m_db.failure();
+    query->bind(1, Sql::storedText(address));
     // No category given binds NULL, which matches any.
-    query.bindValue(u":type"_s, type ? QVariant(Sql::storedText(*type)) : QVariant());
-    return singleRow(query);
+    if (type)
+        query->bind(2, Sql::storedText(*type));
+    else
+        query->bindNull(2);
+    return singleRow(*query);
 }
 
 } // namespace Larkspan

@@ -2,9 +2,9 @@
 
 #include "platform/Outcome.h"
 #include "store/Record.h"
+#include "store/SqliteConnection.h"
 
 #include <QByteArray>
-#include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -14,20 +14,33 @@
 #include <memory>
 #include <optional>
 
-class QSqlQuery;
-struct sqlite3;
-
 namespace Larkspan {
 
-class SqliteStatement;
+class BookSync;
+class StateFolder;
 
 // The table of entries in the address-book file. Every operation answers
 // with its result or the storage engine's message; nothing here decides what
 // a failure means to the user. Each write is one transaction of its own, and
 // comparisons are exact and case-sensitive throughout.
+//
+// The table is a working copy of the book, private to this run and kept in
+// step with the book as it lies in its folder (see BookSync): a change here
+// reaches the book within a moment, and a change made to the book elsewhere
+// is merged in.
 class AddressTable
 {
 public:
+    // What the book is opened for.
+    enum class Use {
+        Windows, // watched while open, each change written within a moment
+        Changes, // changes written when the table closes (the command line)
+        Reading, // never written, not even to give it what it lacks
+    };
+    // Told what the user should hear of while the table is open (a conflict
+    // copy beside the book that is no address book), from any thread.
+    using Notice = std::function<void(const QString &text)>;
+
     AddressTable();
     ~AddressTable();
     AddressTable(const AddressTable &) = delete;
@@ -38,26 +51,30 @@ public:
     // anything writes to it (see BookCheck), and one that is no usable
     // address book is refused and left exactly as it was. Where the folder
     // cannot be written, the book opens for reading only.
-    Outcome<void> open(const QString &path);
-    // Finishes every statement and closes the file; the last connection to
-    // leave folds SQLite's write-ahead log back into it and removes the log.
+    Outcome<void> open(const QString &path, Use use = Use::Windows);
+    // Writes what the book still lacks and closes the table. The working
+    // copy goes, unless the book could not take its changes: then the next
+    // start takes them in.
     void close();
+    void setNotice(Notice notice) { m_notice = std::move(notice); }
 
-    // Closes every table that is open, so that each file is whole on its
-    // own. The program calls it on its way out; it also runs when the
-    // process ends through exit() or quick_exit(), which skip that way out.
+    // Closes every table that is open, so that each book holds everything.
+    // The program calls it on its way out; it also runs when the process
+    // ends through exit() or quick_exit(), which skip that way out.
     static void closeAll();
+
+    // Merges what changed elsewhere and writes the book now.
+    Outcome<void> publish();
 
     // The first row after `rowid` in record order (0 for the very first).
     Outcome<std::optional<Row>> next(qint64 rowid);
 
     Outcome<qint64> insert(const Record &record);
-    // Writes the fields flagged in `which` (Type, address, About) of `record`
-    // into `rowid`, if that row still holds exactly `loaded`, as it was read.
-    // False when it does not (another program changed or deleted it, or an
-    // entry added since took its rowid): then nothing is written.
-    Outcome<bool> update(qint64 rowid, const Record &loaded, const Record &record,
-                         const bool which[3]);
+    // Writes the fields flagged in `which` of `record` into `rowid`, if that
+    // row still holds exactly `loaded`, as it was read. False when it does
+    // not (another program changed or deleted it, or an entry added since
+    // took its rowid): then nothing is written.
+    Outcome<bool> update(qint64 rowid, const Record &loaded, const Record &record, Fields which);
     Outcome<void> remove(qint64 rowid);
 
     // Each distinct category once, in order of first appearance.
@@ -103,23 +120,33 @@ public:
     Outcome<std::unique_ptr<Additions>> beginAdditions();
 
 private:
-    enum class Statement { Next, Categories, Addresses, FirstWithAddress, Update, Count };
+    enum class Statement {
+        Next,
+        Insert,
+        Update,
+        Delete,
+        Categories,
+        Addresses,
+        FirstWithAddress,
+        Count
+    };
 
-    Outcome<void> openConnection(const QString &path);
-    Outcome<void> createTable();
-    void prepareForSpeed();
-    Outcome<std::optional<Row>> singleRow(QSqlQuery &query);
+    Outcome<void> openWorkingCopy(const QString &book, Use use);
+    Outcome<bool> prepareWorkingCopy(bool newBook);
+    SqliteStatement *statement(Statement which, QStringView sql);
+    Outcome<std::optional<Row>> singleRow(SqliteStatement &statement);
     Outcome<QStringList> column(Statement which, QStringView sql,
                                 const std::optional<QByteArray> &parameter = {});
+    void catchUp();
+    void written();
 
-    QSqlQuery &prepared(Statement which, QStringView sql);
-    sqlite3 *sqliteHandle() const;
-
-    QString m_connection;
-    QSqlDatabase m_db;
+    SqliteConnection m_db;
+    std::unique_ptr<StateFolder> m_folder;
+    std::unique_ptr<BookSync> m_sync;
     bool m_companions = false;
-    std::array<std::unique_ptr<QSqlQuery>, static_cast<size_t>(Statement::Count)> m_prepared;
-    std::array<std::unique_ptr<SqliteStatement>, static_cast<size_t>(Statement::Count)> m_raw;
+    Notice m_notice;
+    std::array<std::unique_ptr<SqliteStatement>, static_cast<size_t>(Statement::Count)>
+        m_statements;
 };
 
 } // namespace Larkspan

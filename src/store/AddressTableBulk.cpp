@@ -1,15 +1,13 @@
 // The address table's whole-book operations: reading every entry for an
 // export and adding a batch of entries for an import. Both go straight to
-// SQLite on the connection Qt opened, a million rows being too many for a
-// QVariant each.
+// SQLite, a million rows being too many for a QVariant each.
 #include "store/AddressTable.h"
 
+#include "store/BookSync.h"
 #include "store/Schema.h"
 #include "store/SqliteStatement.h"
 
 #include <QScopeGuard>
-#include <QSqlDriver>
-#include <QVariant>
 
 #include <sqlite3.h>
 
@@ -94,21 +92,11 @@ auto wholeBookCache(sqlite3 *db)
 
 } // namespace
 
-sqlite3 *AddressTable::sqliteHandle() const
-{
-    if (!m_db.isValid() || !m_db.driver())
-        return nullptr;
-    const QVariant handle = m_db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return nullptr;
-    return *static_cast<sqlite3 *const *>(handle.constData());
-}
-
 Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const Record &)> &each)
 {
-    sqlite3 *db = sqliteHandle();
+    sqlite3 *db = m_db.handle();
     if (!db)
-        return Failure {u"the address book is not open"_s};
+        return m_db.failure();
     // One reading, however many statements it takes.
     if (sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr) != SQLITE_OK)
         return Failure {errorOf(db)};
@@ -160,6 +148,7 @@ Outcome<void> AddressTable::forEach(Order order, const std::function<bool(const 
 struct AddressTable::Additions::State
 {
     sqlite3 *db;
+    BookSync *sync;
     sqlite3_int64 lastBefore = 0;
     std::unique_ptr<SqliteStatement> held;
     std::unique_ptr<SqliteStatement> heldAsNull;
@@ -184,11 +173,13 @@ AddressTable::Additions::~Additions()
 
 Outcome<std::unique_ptr<AddressTable::Additions>> AddressTable::beginAdditions()
 {
-    sqlite3 *db = sqliteHandle();
+    sqlite3 *db = m_db.handle();
     if (!db)
-        return Failure {u"the address book is not open"_s};
+        return m_db.failure();
+    catchUp();
     auto state = std::make_unique<Additions::State>();
     state->db = db;
+    state->sync = m_sync.get();
     // Every insert fires the companion tables' triggers, so SQLite keeps a
     // journal of each statement to undo it alone; kept on disk, that is a
     // dozen writes per entry.
@@ -252,6 +243,8 @@ Outcome<void> AddressTable::Additions::commit()
     if (sqlite3_exec(s.db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
         return Failure {errorOf(s.db)};
     s.open = false;
+    if (s.sync)
+        s.sync->changed();
     return {};
 }
 

@@ -14,8 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace Larkspan::BookFiles {
 
-namespace {
-
 // Bytes 18 and 19 of the file's header, the versions SQLite writes and
 // reads it with, are 2 in WAL mode.
 bool inWalMode(const QString &path)
@@ -27,11 +25,19 @@ bool inWalMode(const QString &path)
     return header.size() == 20 && header[18] == 2 && header[19] == 2;
 }
 
-} // namespace
-
 QString inCurrentDirectory()
 {
     return QDir::current().filePath(QString::fromUtf16(Schema::databaseFileName));
+}
+
+QString realPath(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return info.canonicalFilePath();
+    if (info.isSymLink())
+        return info.symLinkTarget();
+    return info.absoluteFilePath();
 }
 
 QString rollbackJournal(const QString &path)
@@ -42,6 +48,13 @@ QString rollbackJournal(const QString &path)
 QString writeAheadLog(const QString &path)
 {
     return path + u"-wal"_s;
+}
+
+QString readOnlyUri(const QString &path)
+{
+    QUrl url = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath());
+    url.setQuery(u"mode=ro"_s);
+    return url.toString(QUrl::FullyEncoded);
 }
 
 QString uri(const QString &path, Access access)

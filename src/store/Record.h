@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFlags>
 #include <QString>
 #include <QtGlobal>
 
@@ -24,6 +25,9 @@ struct Row
     friend bool operator==(const Row &, const Row &) = default;
 };
 
-enum class Field { Type, Address, About };
+// The fields of an entry, one flag each.
+enum class Field { Type = 0x1, Address = 0x2, About = 0x4 };
+Q_DECLARE_FLAGS(Fields, Field)
+Q_DECLARE_OPERATORS_FOR_FLAGS(Fields)
 
 } // namespace Larkspan

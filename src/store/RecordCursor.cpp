@@ -50,12 +50,12 @@ Outcome<void> RecordCursor::open(const QString &path)
 void RecordCursor::clearFields()
 {
     m_fields = Record();
-    m_assigned = {false, false, false};
+    m_assigned = {};
 }
 
 void RecordCursor::arriveAt(const std::optional<Row> &row)
 {
-    m_assigned = {false, false, false};
+    m_assigned = {};
     if (row) {
         m_position = Position::OnRecord;
         m_rowid = row->rowid;
@@ -79,16 +79,15 @@ Outcome<void> RecordCursor::moveTo(const Outcome<std::optional<Row>> &row)
 Outcome<void> RecordCursor::savePending()
 {
     m_changeRefused = false;
-    const bool anyAssigned = m_assigned[0] || m_assigned[1] || m_assigned[2];
-    if (m_position == Position::OnRecord && anyAssigned) {
-        const Outcome<bool> saved = m_table.update(m_rowid, m_loaded, m_fields, m_assigned.data());
+    if (m_position == Position::OnRecord && m_assigned) {
+        const Outcome<bool> saved = m_table.update(m_rowid, m_loaded, m_fields, m_assigned);
         if (!saved.ok())
             return saved.failure();
         m_changeRefused = !saved.value();
     }
     // At end-of-file or after a delete there is no record to take the
     // assignments, and a new record that never reached Update is dropped.
-    m_assigned = {false, false, false};
+    m_assigned = {};
     if (m_position == Position::Adding)
         m_position = Position::NoCurrent;
     return {};
@@ -167,7 +166,7 @@ QString RecordCursor::field(Field which) const
 void RecordCursor::assign(Field which, const QString &value)
 {
     member(m_fields, which) = value;
-    m_assigned[static_cast<size_t>(which)] = true;
+    m_assigned |= which;
 }
 
 template<typename Read> Outcome<QStringList> RecordCursor::walk(Read read)

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <optional>
 
 namespace Larkspan {
@@ -92,7 +91,7 @@ private:
     Record m_fields;
     Record m_loaded; // the current record as it was read
     bool m_changeRefused = false;
-    std::array<bool, 3> m_assigned = {false, false, false};
+    Fields m_assigned;
 };
 
 } // namespace Larkspan

@@ -3,6 +3,7 @@
 #include "platform/Outcome.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
 
@@ -58,6 +59,30 @@ public:
     void bind(int index, const QByteArray &utf8)
     {
         sqlite3_bind_text(m_statement, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+
+    void bind(int index, const QString &text) { bind(index, text.toUtf8()); }
+    void bindBlob(int index, QByteArrayView bytes)
+    {
+        sqlite3_bind_blob(m_statement, index, bytes.data(), int(bytes.size()), SQLITE_TRANSIENT);
+    }
+    void bindNull(int index) { sqlite3_bind_null(m_statement, index); }
+
+    // Runs a statement that answers no rows (or whose rows do not matter).
+    bool run()
+    {
+        int rc = SQLITE_ROW;
+        while ((rc = step()) == SQLITE_ROW) {}
+        reset();
+        return rc == SQLITE_DONE;
+    }
+
+    qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
+    bool isNull(int column) const { return sqlite3_column_type(m_statement, column) == SQLITE_NULL; }
+    QByteArray blob(int column) const
+    {
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_statement, column)),
+                          sqlite3_column_bytes(m_statement, column));
     }
 
     std::string_view text(int column) const

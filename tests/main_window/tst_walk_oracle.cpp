@@ -271,6 +271,7 @@ private Q_SLOTS:
                 = u"seed %1, step %2: action %3 <%4|%5|%6>"_s.arg(seed).arg(step).arg(action).arg(
                     r.type, r.address, r.about);
             QCOMPARE(describe(a) + context, describe(b) + context);
+            QVERIFY(a.Data1->table().publish().ok() && b.Data1->table().publish().ok());
             QVERIFY2(fast.rows() == walked.rows(), qPrintable(context));
         }
     }

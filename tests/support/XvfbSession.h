@@ -68,17 +68,21 @@ public:
     XvfbSession(const XvfbSession &) = delete;
     XvfbSession &operator=(const XvfbSession &) = delete;
 
+    // Where the programs on the display keep their state.
+    QString stateHome() const { return m_dir.filePath(QStringLiteral("state")); }
+
     // When not ready, errorString() says which step failed.
     bool isReady() const { return m_error.isEmpty(); }
     QString errorString() const { return m_error; }
 
-    // The system environment with DISPLAY, a private XDG_RUNTIME_DIR,
-    // QT_QPA_PLATFORM=xcb and no WAYLAND_DISPLAY.
+    // The system environment with DISPLAY, a private XDG_RUNTIME_DIR and
+    // XDG_STATE_HOME, QT_QPA_PLATFORM=xcb and no WAYLAND_DISPLAY.
     QProcessEnvironment environment() const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("DISPLAY"), m_display);
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.filePath(QStringLiteral("runtime")));
+        env.insert(QStringLiteral("XDG_STATE_HOME"), stateHome());
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         return env;

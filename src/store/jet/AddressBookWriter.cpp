@@ -1,13 +1,9 @@
 #include "store/jet/AddressBookWriter.h"
 
+#include "store/FileSystem.h"
 #include "store/Schema.h"
 #include "store/SqlSupport.h"
-#include "store/jet/FileSystem.h"
-
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QUuid>
-#include <QVariant>
+#include "store/SqliteConnection.h"
 
 using namespace Qt::StringLiterals;
 
@@ -19,75 +15,60 @@ namespace {
 constexpr auto selectInOrder = join(Schema::selectRows, u" ORDER BY rowid");
 // clang-format on
 
-Outcome<void> fill(QSqlDatabase &db, const QList<Record> &records,
+Outcome<void> fill(SqliteConnection &db, const QList<Record> &records,
                    const std::function<void()> &started)
 {
-    QSqlQuery query(db);
     // The file is private until it is complete: no journal is needed, and
     // it is synced as a whole at the end. Its index comes with the companion
     // tables at its first open, built after the filling in one sort.
-    for (const QString &statement : {u"PRAGMA journal_mode=OFF"_s, u"PRAGMA synchronous=OFF"_s,
-                                     Schema::createTable.toString()}) {
-        if (!query.exec(statement))
-            return Failure {Sql::engineMessage(query)};
+    for (QStringView statement : {QStringView(u"PRAGMA journal_mode=OFF"),
+                                  QStringView(u"PRAGMA synchronous=OFF"),
+                                  Schema::createTable.view()}) {
+        if (Outcome<void> done = db.exec(statement); !done.ok())
+            return done;
     }
-    if (!db.transaction())
-        return Failure {Sql::engineMessage(db.lastError())};
-    if (!query.prepare(Schema::insertRecord.toString()))
-        return Failure {Sql::engineMessage(query)};
+    SqliteTransaction transaction(db);
+    if (!transaction.began().ok())
+        return transaction.began();
+    SqliteStatement insert(db.handle(), Schema::insertRecord.view());
+    if (!insert.prepared())
+        return insert.failure();
     for (const Record &record : records) {
-        query.bindValue(0, Sql::storedText(record.type));
-        query.bindValue(1, Sql::storedText(record.address));
-        query.bindValue(2, Sql::storedText(record.about));
-        if (!query.exec())
-            return Failure {Sql::engineMessage(query)};
+        insert.bind(1, Sql::storedText(record.type));
+        insert.bind(2, Sql::storedText(record.address));
+        insert.bind(3, Sql::storedText(record.about));
+        if (!insert.run())
+            return insert.failure();
         if (started && &record == &records.first())
             started();
     }
-    if (!db.commit())
-        return Failure {Sql::engineMessage(db.lastError())};
-    return {};
+    return transaction.commit();
 }
 
 // Every row back, in rowid order, must equal what was written.
-Outcome<void> verify(QSqlDatabase &db, const QList<Record> &records)
+Outcome<void> verify(SqliteConnection &db, const QList<Record> &records)
 {
-    QSqlQuery query(db);
-    if (!query.exec(u"PRAGMA integrity_check"_s) || !query.next()
-        || query.value(0).toString() != u"ok"_s)
+    const Outcome<QString> integrity = db.text(u"PRAGMA integrity_check");
+    if (!integrity.ok() || integrity.value() != u"ok"_s)
         return Failure {u"the new file fails its integrity check"_s};
-    if (!query.exec(selectInOrder.toString()))
-        return Failure {Sql::engineMessage(query)};
+    SqliteStatement rows(db.handle(), selectInOrder.view());
+    if (!rows.prepared())
+        return rows.failure();
     qsizetype index = 0;
-    for (; query.next(); ++index) {
+    int rc = SQLITE_ROW;
+    for (; (rc = rows.step()) == SQLITE_ROW; ++index) {
         if (index >= records.size())
             return Failure {u"the new file holds more rows than were written"_s};
-        const Record read {query.value(1).toString(), query.value(2).toString(),
-                           query.value(3).toString()};
-        if (query.value(0).toLongLong() != index + 1 || read != records[index])
+        const Record read {rows.qtext(1), rows.qtext(2), rows.qtext(3)};
+        if (rows.integer(0) != index + 1 || read != records[index])
             return Failure {
                 u"row %1 of the new file differs from what was written"_s.arg(index + 1)};
     }
+    if (rc != SQLITE_DONE)
+        return rows.failure();
     if (index != records.size())
         return Failure {u"the new file lacks rows"_s};
     return {};
-}
-
-// Runs `work` on a connection of its own to the file at `path`.
-template<typename Work>
-Outcome<void> withConnection(const QString &path, const QString &options, Work work)
-{
-    const QString connection = u"larkspan-jet-import-"_s + QUuid::createUuid().toString();
-    Outcome<void> outcome;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, connection);
-        db.setDatabaseName(path);
-        db.setConnectOptions(options);
-        outcome = db.open() ? work(db) : Failure {Sql::engineMessage(db.lastError())};
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return outcome;
 }
 
 } // namespace
@@ -95,17 +76,23 @@ Outcome<void> withConnection(const QString &path, const QString &options, Work w
 Outcome<void> writeAddressBook(const QString &path, const QList<Record> &records,
                                const std::function<void()> &started)
 {
-    if (Outcome<void> written = withConnection(
-            path, QString(), [&](QSqlDatabase &db) { return fill(db, records, started); });
-        !written.ok())
-        return written;
+    {
+        SqliteConnection db;
+        if (Outcome<void> opened = db.open(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, 0);
+            !opened.ok())
+            return opened;
+        if (Outcome<void> written = fill(db, records, started); !written.ok())
+            return written;
+    }
     // Read back through a fresh connection, so that what is compared comes
     // from the file and not from the writer's cache.
-    if (Outcome<void> verified
-        = withConnection(path, u"QSQLITE_OPEN_READONLY"_s,
-                         [&](QSqlDatabase &db) { return verify(db, records); });
-        !verified.ok())
-        return verified;
+    {
+        SqliteConnection db;
+        if (Outcome<void> opened = db.open(path, SQLITE_OPEN_READONLY, 0); !opened.ok())
+            return opened;
+        if (Outcome<void> verified = verify(db, records); !verified.ok())
+            return verified;
+    }
     return syncToDisk(path);
 }
 

@@ -3,7 +3,7 @@
 #include "store/FileFormat.h"
 #include "store/Schema.h"
 #include "store/jet/AddressBookWriter.h"
-#include "store/jet/FileSystem.h"
+#include "store/FileSystem.h"
 #include "store/jet/JetReaderProcess.h"
 #include "store/jet/LockedFile.h"
 

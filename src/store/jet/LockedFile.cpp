@@ -1,6 +1,6 @@
 #include "store/jet/LockedFile.h"
 
-#include "store/jet/FileSystem.h"
+#include "store/FileSystem.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

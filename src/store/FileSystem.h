@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace Larkspan::JetImport {
+namespace Larkspan {
 
 // The system's description of an errno value.
 QString errnoText(int error);
@@ -12,4 +12,4 @@ QString errnoText(int error);
 // Makes what was written to the file or folder at `path` reach the disk.
 Outcome<void> syncToDisk(const QString &path);
 
-} // namespace Larkspan::JetImport
+} // namespace Larkspan

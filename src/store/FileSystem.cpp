@@ -1,4 +1,4 @@
-#include "store/jet/FileSystem.h"
+#include "store/FileSystem.h"
 
 #include <QFile>
 
@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace Larkspan::JetImport {
+namespace Larkspan {
 
 QString errnoText(int error)
 {
@@ -28,4 +28,4 @@ Outcome<void> syncToDisk(const QString &path)
     return {};
 }
 
-} // namespace Larkspan::JetImport
+} // namespace Larkspan

@@ -86,7 +86,8 @@ int ExchangeCommand::exportBook(const QString &format, const QString &file)
     const QFileInfo book(m_bookPath);
     const bool bookExists = book.exists() || book.isSymLink();
     if (bookExists) {
-        if (const Outcome<void> opened = table.open(m_bookPath); !opened.ok()) {
+        if (const Outcome<void> opened = table.open(m_bookPath, AddressTable::Use::Reading);
+            !opened.ok()) {
             say(m_errors, opened.error());
             return Failed;
         }
@@ -159,7 +160,9 @@ int ExchangeCommand::importFile(const QString &file)
     const ReadEntries &read = outcome.value();
 
     AddressTable table;
-    if (const Outcome<void> opened = table.open(m_bookPath); !opened.ok()) {
+    table.setNotice([this](const QString &text) { say(m_errors, u"larkspan: "_s + text); });
+    if (const Outcome<void> opened = table.open(m_bookPath, AddressTable::Use::Changes);
+        !opened.ok()) {
         say(m_errors, opened.error());
         return Failed;
     }

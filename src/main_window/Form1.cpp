@@ -45,6 +45,12 @@ Form1::Form1()
     // Loading the window opens the cursor on the address book in the
     // current directory. When that fails the window still comes up; the
     // cursor keeps the failure, and its first use raises it.
+    // What the store finds to tell (a conflict copy that is no address book)
+    // comes from its own thread, and is told here when the window is free.
+    Data1->table().setNotice([this](const QString &text) {
+        QMetaObject::invokeMethod(this, [text] { platform().messageBox(text); },
+                                  Qt::QueuedConnection);
+    });
     std::ignore = Data1->open(BookFiles::inCurrentDirectory());
 }
 

@@ -28,14 +28,18 @@ public:
     {}
 
     bool ok() const { return m_value.has_value(); }
+    // Asking a failure for its value is a fault of the program's own: it
+    // stops here, in every build.
     const T &value() const
     {
-        Q_ASSERT(ok());
+        if (!ok())
+            qFatal("Outcome::value() of a failure: %s", qPrintable(m_error));
         return *m_value;
     }
     T &value()
     {
-        Q_ASSERT(ok());
+        if (!ok())
+            qFatal("Outcome::value() of a failure: %s", qPrintable(m_error));
         return *m_value;
     }
     const QString &error() const { return m_error; }

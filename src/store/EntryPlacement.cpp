@@ -3,8 +3,10 @@
 #include "store/IdentitySchema.h"
 #include "store/SqliteConnection.h"
 
+#include <QScopeGuard>
+
 #include <algorithm>
-#include <limits>
+#include <optional>
 
 using namespace Qt::StringLiterals;
 
@@ -23,9 +25,8 @@ constexpr auto after = join(
     u" WHERE (", madeColumn, u", ", idColumn, u") > (?1, ?2) ORDER BY ", madeColumn, u", ", idColumn,
     u" LIMIT 1");
 constexpr auto fromOn = join(
-    u"SELECT ", rowColumn, u" FROM main.", entryTable, u" WHERE (", madeColumn, u", ", idColumn,
-    u") >= (?1, ?2) ORDER BY ", madeColumn, u", ", idColumn);
-constexpr auto isTaken = join(u"SELECT 1 FROM main.", table, u" WHERE rowid = ?1");
+    u"SELECT ", rowColumn, u", ", madeColumn, u", ", idColumn, u" FROM main.", entryTable,
+    u" WHERE (", madeColumn, u", ", idColumn, u") >= (?1, ?2) ORDER BY ", madeColumn, u", ", idColumn);
 constexpr auto lastRow = join(u"SELECT IFNULL(MAX(rowid), 0) FROM main.", table);
 constexpr auto moveRow = join(u"UPDATE main.", table, u" SET rowid = ?2 WHERE rowid = ?1");
 constexpr auto insertAt = join(
@@ -38,109 +39,151 @@ constexpr auto setIdentity = join(
     changedColumn, u" = ?4 WHERE ", rowColumn, u" = ?1");
 // clang-format on
 
-constexpr qint64 noRow = std::numeric_limits<qint64>::max();
+struct Key
+{
+    qint64 made;
+    QByteArray id;
+
+    friend bool operator<(const Key &a, const Key &b)
+    {
+        return a.made != b.made ? a.made < b.made : a.id < b.id;
+    }
+};
+
+struct Ours
+{
+    qint64 row;
+    Key key;
+};
 
 } // namespace
+
+struct EntryPlacement::Statements
+{
+    explicit Statements(sqlite3 *db)
+        : previous(db, before.view())
+        , following(db, after.view())
+        , move(db, moveRow.view())
+        , add(db, insertAt.view())
+        , identify(db, setIdentity.view())
+    {}
+    bool prepared() const
+    {
+        return previous.prepared() && following.prepared() && move.prepared() && add.prepared()
+            && identify.prepared();
+    }
+
+    SqliteStatement previous, following, move, add, identify;
+};
+
+Outcome<void> EntryPlacement::put(const Incoming &entry, qint64 row)
+{
+    Statements &s = *m_statements;
+    s.add.bind(1, row);
+    s.add.bind(2, entry.row);
+    s.identify.bind(1, row);
+    s.identify.bindBlob(2, entry.id);
+    s.identify.bind(3, entry.made);
+    s.identify.bind(4, entry.changed);
+    if (!s.add.run() || !s.identify.run())
+        return m_connection.failure();
+    return {};
+}
 
 Outcome<void> EntryPlacement::insert(std::vector<Incoming> entries)
 {
     std::sort(entries.begin(), entries.end(), [](const Incoming &a, const Incoming &b) {
-        return a.made != b.made ? a.made < b.made : a.id < b.id;
+        return Key {a.made, a.id} < Key {b.made, b.id};
     });
-    SqliteStatement add(m_connection.handle(), insertAt.view());
-    SqliteStatement identify(m_connection.handle(), setIdentity.view());
-    if (!add.prepared() || !identify.prepared())
+    Statements statements(m_connection.handle());
+    if (!statements.prepared())
         return m_connection.failure();
-    for (const Incoming &entry : entries) {
-        const Outcome<qint64> row = freeRowFor(entry);
-        if (!row.ok())
-            return row.failure();
-        add.bind(1, row.value());
-        add.bind(2, entry.row);
-        identify.bind(1, row.value());
-        identify.bindBlob(2, entry.id);
-        identify.bind(3, entry.made);
-        identify.bind(4, entry.changed);
-        if (!add.run() || !identify.run())
+    m_statements = &statements;
+    const auto forget = qScopeGuard([this] { m_statements = nullptr; });
+
+    for (size_t i = 0; i < entries.size();) {
+        // The entries of ours on either side of this one.
+        SqliteStatement &previous = statements.previous, &following = statements.following;
+        for (SqliteStatement *neighbour : {&previous, &following}) {
+            neighbour->rewind();
+            neighbour->bind(1, entries[i].made);
+            neighbour->bindBlob(2, entries[i].id);
+        }
+        const int hasPrevious = previous.step(), hasFollowing = following.step();
+        if ((hasPrevious != SQLITE_ROW && hasPrevious != SQLITE_DONE)
+            || (hasFollowing != SQLITE_ROW && hasFollowing != SQLITE_DONE))
             return m_connection.failure();
+        const qint64 low = hasPrevious == SQLITE_ROW ? previous.integer(0) : 0;
+        if (hasFollowing != SQLITE_ROW)
+            return appendFrom(entries, i, low);
+        const Ours next {following.integer(0), {following.integer(1), following.blob(2)}};
+        following.reset();
+        // The run of entries that go between the same two of ours.
+        size_t end = i;
+        while (end < entries.size() && Key {entries[end].made, entries[end].id} < next.key)
+            ++end;
+        if (next.row - low - 1 < qint64(end - i))
+            return moveOnFrom(entries, i, next.key.made, next.key.id);
+        qint64 last = low;
+        for (; i < end; ++i) {
+            // Its row in the other copy where that keeps the rest room.
+            const qint64 wanted = entries[i].row;
+            const qint64 latest = next.row - qint64(end - i);
+            last = wanted > last && wanted <= latest ? wanted : last + 1;
+            if (Outcome<void> done = put(entries[i], last); !done.ok())
+                return done;
+        }
     }
     return {};
 }
 
-Outcome<bool> EntryPlacement::taken(qint64 row)
+Outcome<void> EntryPlacement::appendFrom(const std::vector<Incoming> &entries, size_t from,
+                                         qint64 low)
 {
-    SqliteStatement statement(m_connection.handle(), isTaken.view());
-    statement.bind(1, row);
-    const int rc = statement.step();
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
-        return statement.failure();
-    return rc == SQLITE_ROW;
+    const Outcome<qint64> lastNow = m_connection.integer(lastRow.view());
+    if (!lastNow.ok())
+        return lastNow.failure();
+    qint64 last = std::max(low, lastNow.value());
+    for (size_t i = from; i < entries.size(); ++i) {
+        last = entries[i].row > last ? entries[i].row : last + 1;
+        if (Outcome<void> done = put(entries[i], last); !done.ok())
+            return done;
+    }
+    return {};
 }
 
-Outcome<qint64> EntryPlacement::freeRowFor(const Incoming &entry)
+Outcome<void> EntryPlacement::moveOnFrom(const std::vector<Incoming> &entries, size_t from,
+                                         qint64 made, const QByteArray &id)
 {
-    SqliteStatement previous(m_connection.handle(), before.view());
-    SqliteStatement following(m_connection.handle(), after.view());
-    if (!previous.prepared() || !following.prepared())
-        return m_connection.failure();
-    for (SqliteStatement *statement : {&previous, &following}) {
-        statement->bind(1, entry.made);
-        statement->bindBlob(2, entry.id);
-    }
-    const int hasPrevious = previous.step();
-    const int hasFollowing = following.step();
-    if ((hasPrevious != SQLITE_ROW && hasPrevious != SQLITE_DONE)
-        || (hasFollowing != SQLITE_ROW && hasFollowing != SQLITE_DONE))
-        return m_connection.failure();
-    const qint64 low = hasPrevious == SQLITE_ROW ? previous.integer(0) : 0;
-    if (hasFollowing != SQLITE_ROW) {
-        // Last in the order: after every row there is.
-        const Outcome<qint64> last = m_connection.integer(lastRow.view());
-        if (!last.ok())
-            return last;
-        const qint64 wanted = entry.row > std::max(low, last.value()) ? entry.row : 0;
-        return wanted ? wanted : std::max(low, last.value()) + 1;
-    }
-    const qint64 high = following.integer(0);
-    for (const qint64 candidate : {entry.row, low + 1}) {
-        if (candidate <= low || candidate >= high)
-            continue;
-        const Outcome<bool> used = taken(candidate);
-        if (!used.ok())
-            return used.failure();
-        if (!used.value())
-            return candidate;
-    }
-    // No room between the two: everything from the following entry on moves
-    // to new rows after the last, and the following entry's row is free.
-    const qint64 made = following.integer(1);
-    const QByteArray id = following.blob(2);
-    following.reset();
-    if (Outcome<void> moved = moveOn(made, id); !moved.ok())
-        return moved.failure();
-    return high;
-}
-
-Outcome<void> EntryPlacement::moveOn(qint64 made, const QByteArray &id)
-{
-    std::vector<qint64> rows;
+    const Key first {made, id};
+    // No room between two of ours: everything from the following one on,
+    // theirs and ours in their order, goes to new rows after the last.
+    std::vector<Ours> ours;
     {
         SqliteStatement tail(m_connection.handle(), fromOn.view());
-        tail.bind(1, made);
-        tail.bindBlob(2, id);
+        tail.bind(1, first.made);
+        tail.bindBlob(2, first.id);
         int rc = SQLITE_ROW;
         while ((rc = tail.step()) == SQLITE_ROW)
-            rows.push_back(tail.integer(0));
+            ours.push_back({tail.integer(0), {tail.integer(1), tail.blob(2)}});
         if (rc != SQLITE_DONE)
             return tail.failure();
     }
-    const Outcome<qint64> last = m_connection.integer(lastRow.view());
-    if (!last.ok())
-        return last.failure();
-    SqliteStatement move(m_connection.handle(), moveRow.view());
-    qint64 next = last.value();
-    for (const qint64 row : rows) {
-        move.bind(1, row);
+    const Outcome<qint64> lastNow = m_connection.integer(lastRow.view());
+    if (!lastNow.ok())
+        return lastNow.failure();
+    qint64 next = lastNow.value();
+    SqliteStatement &move = m_statements->move;
+    size_t o = 0, t = from;
+    while (o < ours.size() || t < entries.size()) {
+        const bool theirsFirst = o == ours.size()
+            || (t < entries.size() && Key {entries[t].made, entries[t].id} < ours[o].key);
+        if (theirsFirst) {
+            if (Outcome<void> done = put(entries[t++], ++next); !done.ok())
+                return done;
+            continue;
+        }
+        move.bind(1, ours[o++].row);
         move.bind(2, ++next);
         if (!move.run())
             return move.failure();

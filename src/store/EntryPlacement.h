@@ -21,9 +21,10 @@ struct Incoming
 };
 
 // Puts entries of the copy attached as "theirs" into the address table at
-// the place their making gives them in the record order. Each takes a free
-// row between its neighbours, the one it had there when that is free; where
-// there is none, the entries after it move on to new rows, in their order.
+// the place their making gives them in the record order. Those that go
+// between the same two entries take free rows between them, the rows they
+// had there where those fit; where there is no room, everything from there
+// on, theirs and ours, moves on to new rows after the last, in its order.
 class EntryPlacement
 {
 public:
@@ -34,11 +35,15 @@ public:
     Outcome<void> insert(std::vector<Incoming> entries);
 
 private:
-    Outcome<qint64> freeRowFor(const Incoming &entry);
-    Outcome<void> moveOn(qint64 made, const QByteArray &id);
-    Outcome<bool> taken(qint64 row);
+    struct Statements;
+
+    Outcome<void> put(const Incoming &entry, qint64 row);
+    Outcome<void> appendFrom(const std::vector<Incoming> &entries, size_t from, qint64 low);
+    Outcome<void> moveOnFrom(const std::vector<Incoming> &entries, size_t from, qint64 made,
+                             const QByteArray &id);
 
     SqliteConnection &m_connection;
+    Statements *m_statements = nullptr;
 };
 
 } // namespace Larkspan

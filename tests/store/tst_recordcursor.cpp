@@ -89,6 +89,13 @@ private Q_SLOTS:
                                               u" address TEXT, About TEXT, PRIMARY KEY (Type))"
                                               u" WITHOUT ROWID"_s})
                                   << u"no such column: rowid"_s << 0;
+        QTest::newRow("a view") << sqlFile({u"CREATE TABLE t (Type TEXT, address TEXT, About TEXT)"_s,
+                                            u"CREATE VIEW Informaiton AS SELECT * FROM t"_s})
+                                << u"cannot modify Informaiton because it is a view"_s << 0;
+        QTest::newRow("a generated column")
+            << sqlFile({u"CREATE TABLE Informaiton (Type TEXT, address TEXT,"
+                        u" About TEXT GENERATED ALWAYS AS (Type || address))"_s})
+            << u"cannot UPDATE generated column \"About\""_s << 0;
         // It reads well, but its list of free pages points into the table.
         QTest::newRow("damaged") << Make([](const QString &path) {
             sqlFile({u"CREATE TABLE Informaiton (Type TEXT, address TEXT, About TEXT)"_s,

@@ -23,6 +23,7 @@
 #include "store/AddressTable.h"
 #include "store/BookCheck.h"
 #include "store/CompanionTables.h"
+#include "store/FileStamp.h"
 #include "store/RecordCursor.h"
 #include "window/FormInstance.h"
 #include "window/HiddenTextField.h"
@@ -82,6 +83,15 @@ public:
     ~PlainSql() { sqlite3_close(m_db); }
 
     sqlite3 *handle() const { return m_db; }
+
+    // Runs `sql` on the file at `path` as another program would.
+    static void run(const QString &path, const char *sql)
+    {
+        sqlite3 *db = nullptr;
+        sqlite3_open(QFile::encodeName(path).constData(), &db);
+        sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+    }
 
     Timing::Summary time(const char *sql, const QString &parameter = QString(), int count = runs)
     {
@@ -257,6 +267,46 @@ int runBook(int entries, bool skewed)
                        {typical, u"www.deleted.example.org"_s, u"x"_s}));
                },
                [form] { form->mnuedit_Click(int(Form1::EditItem::Delete)); }));
+
+    // A change, from the handler until the book in its folder holds it: the
+    // moment it waits for more, then the book written whole and put in place.
+    constexpr int writes = 5;
+    auto bookChanged = [&path](const std::optional<FileStamp> &before) {
+        while (FileStamp::of(path) == before)
+            QThread::usleep(200);
+    };
+    int added = 0;
+    report(u"a change, until it is in Tessmoor.mdb"_s,
+           Timing::measure(writes, {}, [&] {
+               const std::optional<FileStamp> before = FileStamp::of(path);
+               orRaiseUnhandled(form->Data1->table().insert(
+                   {typical, u"www.written%1.example.org"_s.arg(++added), u"x"_s}));
+               bookChanged(before);
+           }));
+    // A conflict copy with a few changes of its own, merged and the book
+    // written with them.
+    const QString copy = dir.filePath(u"Tessmoor.sync-conflict-20261209-101500-ABCDEFG.mdb"_s);
+    report(u"a conflict copy merged, until it is in Tessmoor.mdb"_s,
+           Timing::measure(
+               writes,
+               [&] {
+                   orRaiseUnhandled(form->Data1->table().publish());
+                   const QString made = dir.filePath(u"copy.tmp"_s);
+                   QFile::copy(path, made);
+                   PlainSql::run(made, "INSERT INTO Informaiton (Type, address, About)"
+                                       " SELECT Type, address || '.copy', 'copy' FROM"
+                                       " Informaiton ORDER BY rowid DESC LIMIT 10;"
+                                       " UPDATE Informaiton SET About = 'changed' WHERE rowid IN"
+                                       " (SELECT rowid FROM Informaiton LIMIT 10 OFFSET 100);"
+                                       " DELETE FROM Informaiton WHERE rowid IN"
+                                       " (SELECT rowid FROM Informaiton LIMIT 10 OFFSET 200)");
+                   QFile::rename(made, copy);
+               },
+               [&] {
+                   orRaiseUnhandled(form->Data1->table().publish());
+                   while (QFile::exists(copy))
+                       QThread::usleep(200);
+               }));
 
     // Opening the book once more, as a second Larkspan would: most of it is
     // the check before the first write, SQLite's quick check of every page.

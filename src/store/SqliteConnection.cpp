@@ -47,7 +47,8 @@ Outcome<void> SqliteConnection::exec(QStringView sql)
     return {};
 }
 
-Outcome<qint64> SqliteConnection::integer(QStringView sql)
+template<typename T, typename Read>
+Outcome<T> SqliteConnection::firstValue(QStringView sql, Read read, T none)
 {
     if (!m_db)
         return failure();
@@ -56,29 +57,24 @@ Outcome<qint64> SqliteConnection::integer(QStringView sql)
         return statement.failure();
     switch (statement.step()) {
     case SQLITE_ROW:
-        return qint64(sqlite3_column_int64(statement.handle(), 0));
+        return read(statement);
     case SQLITE_DONE:
-        return qint64(0);
+        return none;
     default:
         return statement.failure();
     }
 }
 
+Outcome<qint64> SqliteConnection::integer(QStringView sql)
+{
+    return firstValue(
+        sql, [](const SqliteStatement &row) { return row.integer(0); }, qint64(0));
+}
+
 Outcome<QString> SqliteConnection::text(QStringView sql)
 {
-    if (!m_db)
-        return failure();
-    SqliteStatement statement(m_db, sql);
-    if (!statement.prepared())
-        return statement.failure();
-    switch (statement.step()) {
-    case SQLITE_ROW:
-        return statement.qtext(0);
-    case SQLITE_DONE:
-        return QString();
-    default:
-        return statement.failure();
-    }
+    return firstValue(
+        sql, [](const SqliteStatement &row) { return row.qtext(0); }, QString());
 }
 
 Outcome<void> SqliteConnection::compiles(QStringView sql)

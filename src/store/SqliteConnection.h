@@ -39,6 +39,8 @@ public:
     Outcome<void> compiles(QStringView sql);
 
 private:
+    template<typename T, typename Read> Outcome<T> firstValue(QStringView sql, Read read, T none);
+
     sqlite3 *m_db = nullptr;
 };
 

@@ -161,7 +161,7 @@ void decide(Plan &plan, const QByteArray &id, const std::optional<Entry> &mine,
     } else if (mine) {
         outcome.theirsLacks = true;
     } else if (other) {
-        plan.incoming.push_back({id, other->row, other->made, other->changed});
+        plan.incoming.push_back({id, other->row, other->made, other->changed, std::nullopt});
         outcome.oursChanged = true;
     }
 }

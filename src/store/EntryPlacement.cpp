@@ -29,10 +29,13 @@ constexpr auto fromOn = join(
     u" WHERE (", madeColumn, u", ", idColumn, u") >= (?1, ?2) ORDER BY ", madeColumn, u", ", idColumn);
 constexpr auto lastRow = join(u"SELECT IFNULL(MAX(rowid), 0) FROM main.", table);
 constexpr auto moveRow = join(u"UPDATE main.", table, u" SET rowid = ?2 WHERE rowid = ?1");
-constexpr auto insertAt = join(
+constexpr auto insertFromTheirs = join(
     u"INSERT INTO main.", table, u" (rowid, ", typeColumn, u", ", addressColumn, u", ", aboutColumn,
     u") SELECT ?1, ", typeText, u", ", addressText, u", ", aboutText, u" FROM theirs.", table,
     u" WHERE rowid = ?2");
+constexpr auto insertValues = join(
+    u"INSERT INTO main.", table, u" (rowid, ", typeColumn, u", ", addressColumn, u", ", aboutColumn,
+    u") VALUES (?1, ?2, ?3, ?4)");
 // The insert's trigger gave the entry an identity of its own.
 constexpr auto setIdentity = join(
     u"UPDATE main.", entryTable, u" SET ", idColumn, u" = ?2, ", madeColumn, u" = ?3, ",
@@ -60,11 +63,11 @@ struct Ours
 
 struct EntryPlacement::Statements
 {
-    explicit Statements(sqlite3 *db)
+    Statements(sqlite3 *db, bool fromTheirs)
         : previous(db, before.view())
         , following(db, after.view())
         , move(db, moveRow.view())
-        , add(db, insertAt.view())
+        , add(db, fromTheirs ? insertFromTheirs.view() : insertValues.view())
         , identify(db, setIdentity.view())
     {}
     bool prepared() const
@@ -80,7 +83,13 @@ Outcome<void> EntryPlacement::put(const Incoming &entry, qint64 row)
 {
     Statements &s = *m_statements;
     s.add.bind(1, row);
-    s.add.bind(2, entry.row);
+    if (entry.fields) {
+        s.add.bind(2, entry.fields->type);
+        s.add.bind(3, entry.fields->address);
+        s.add.bind(4, entry.fields->about);
+    } else {
+        s.add.bind(2, entry.row);
+    }
     s.identify.bind(1, row);
     s.identify.bindBlob(2, entry.id);
     s.identify.bind(3, entry.made);
@@ -95,7 +104,10 @@ Outcome<void> EntryPlacement::insert(std::vector<Incoming> entries)
     std::sort(entries.begin(), entries.end(), [](const Incoming &a, const Incoming &b) {
         return Key {a.made, a.id} < Key {b.made, b.id};
     });
-    Statements statements(m_connection.handle());
+    if (entries.empty())
+        return {};
+    // Fields come all from "theirs", or all with the entries.
+    Statements statements(m_connection.handle(), !entries.front().fields);
     if (!statements.prepared())
         return m_connection.failure();
     m_statements = &statements;

@@ -1,26 +1,30 @@
 #pragma once
 
 #include "platform/Outcome.h"
+#include "store/Record.h"
 
 #include <QByteArray>
 
+#include <optional>
 #include <vector>
 
 namespace Larkspan {
 
 class SqliteConnection;
 
-// An entry of the other copy that this one lacks: its identity, its row
-// there, when it was made and last changed.
+// An entry that this copy lacks: its identity, the row it had, when it was
+// made and last changed; its fields, or else the row of the copy attached
+// as "theirs" that holds them.
 struct Incoming
 {
     QByteArray id;
     qint64 row = 0;
     qint64 made = 0;
     qint64 changed = 0;
+    std::optional<Record> fields;
 };
 
-// Puts entries of the copy attached as "theirs" into the address table at
+// Puts entries into the address table at
 // the place their making gives them in the record order. Those that go
 // between the same two entries take free rows between them, the rows they
 // had there where those fit; where there is no room, everything from there

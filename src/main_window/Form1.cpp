@@ -37,6 +37,7 @@ Form1::Form1()
 
     buildControls();
     buildMenus();
+    buildUndoKeys();
     connectHandlers();
 
     resize(Twips::toPixels(8100, this),
@@ -153,6 +154,30 @@ void Form1::buildMenus()
     mnuAbout = menuBar()->addAction(u"&About"_s);
     mnuAbout->setObjectName(u"mnuAbout"_s);
     connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click);
+}
+
+void Form1::buildUndoKeys()
+{
+    undoKey = new QAction(u"Undo"_s, this);
+    undoKey->setObjectName(u"undoKey"_s);
+    undoKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoKey = new QAction(u"Redo"_s, this);
+    redoKey->setObjectName(u"redoKey"_s);
+    redoKey->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
+                           QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    addActions({undoKey, redoKey});
+    connect(undoKey, &QAction::triggered, this, [this] { Undo_Press(false); });
+    connect(redoKey, &QAction::triggered, this, [this] { Undo_Press(true); });
+    // They are in no menu: a screen reader hears of them with the window,
+    // the keys named as Qt names a menu item's shortcut.
+    auto keys = [](const QAction *action) {
+        QStringList names;
+        for (const QKeySequence &key : action->shortcuts())
+            names << key.toString(QKeySequence::NativeText);
+        return names.join(u" or "_s);
+    };
+    setAccessibleDescription(u"%1 undoes the last change, %2 makes it again"_s.arg(
+        keys(undoKey), keys(redoKey)));
 }
 
 void Form1::connectHandlers()

@@ -43,6 +43,9 @@ public:
     // The handler of the whole item array: `index` is an EditItem.
     void mnuedit_Click(int index);
     void mnuAbout_Click();
+    // Ctrl+Z takes the last change of this run back; Ctrl+Shift+Z and
+    // Ctrl+Y make it again.
+    void Undo_Press(bool redo);
 
     QLabel *Label1 = nullptr;
     QListWidget *lstType = nullptr;
@@ -60,6 +63,9 @@ public:
     QMenu *ed = nullptr;
     QList<QAction *> mnuedit;
     QAction *mnuAbout = nullptr;
+    // The keys beside the menus.
+    QAction *undoKey = nullptr;
+    QAction *redoKey = nullptr;
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -68,6 +74,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void buildUndoKeys();
     void connectHandlers();
     void showBoundAbout();
 

@@ -57,4 +57,21 @@ void Form1::mnuedit_Click(int index)
     }
 }
 
+void Form1::Undo_Press(bool redo)
+{
+    const UndoHistory::Result result
+        = orRaiseUnhandled(redo ? Data1->table().redo() : Data1->table().undo());
+    if (result == UndoHistory::Result::Nothing)
+        return;
+    if (result == UndoHistory::Result::ChangedElsewhere) {
+        platform().messageBox(u"Another program changed this entry since, so it was left as it"
+                              u" is."_s);
+        return;
+    }
+    // The lists come back as after the editor's OK.
+    ListEvents::refill(lstAddress, {});
+    init();
+    WindowServices::instance().giveFocus(lstType);
+}
+
 } // namespace Larkspan

@@ -4,6 +4,7 @@
 #include "store/BookFiles.h"
 #include "store/BookSync.h"
 #include "store/BuildProgress.h"
+#include "store/Clock.h"
 #include "store/CompanionTables.h"
 #include "store/EntryIdentities.h"
 #include "store/FileFormat.h"
@@ -175,6 +176,7 @@ Outcome<void> AddressTable::openWorkingCopy(const QString &book, Use use)
     const bool newBook = !copy.fromBook;
     const bool writable = use != Use::Reading && mayWrite(QFileInfo(book).absolutePath())
         && (!QFileInfo::exists(book) || mayWrite(book));
+    m_history = UndoHistory();
     if (newBook && !writable)
         return sqliteFailure(SQLITE_CANTOPEN);
     m_folder = std::move(copy.folder);
@@ -195,7 +197,13 @@ Outcome<void> AddressTable::openWorkingCopy(const QString &book, Use use)
         BookSync::Settings {book, m_folder->workingCopy(), copy.stamp, writable,
                             use == Use::Windows},
         m_notice);
-    return m_sync->start(newBook || prepared.value());
+    if (Outcome<void> started = m_sync->start(newBook || prepared.value()); !started.ok())
+        return started;
+    // Deleted entries are kept for a while, then forgotten, wherever they
+    // were deleted.
+    if (writable)
+        std::ignore = purgeDeleted(Clock::nowMs() - DeletedEntries::keptMs);
+    return {};
 }
 
 Outcome<bool> AddressTable::prepareWorkingCopy(bool newBook)
@@ -289,14 +297,18 @@ Outcome<qint64> AddressTable::insert(const Record &record)
     SqliteStatement *query = statement(Statement::Insert, insertRecord.view());
     if (!query)
         return m_db.failure();
-    query->bind(1, Sql::storedText(record.type));
-    query->bind(2, Sql::storedText(record.address));
-    query->bind(3, Sql::storedText(record.about));
+    const Record stored {Sql::storedText(record.type), Sql::storedText(record.address),
+                         Sql::storedText(record.about)};
+    query->bind(1, stored.type);
+    query->bind(2, stored.address);
+    query->bind(3, stored.about);
     const Outcome<void> done = ran(*query);
     if (!done.ok())
         return done.failure();
+    const qint64 row = sqlite3_last_insert_rowid(m_db.handle());
     written();
-    return qint64(sqlite3_last_insert_rowid(m_db.handle()));
+    remember(UndoHistory::Kind::Added, row, {}, stored);
+    return row;
 }
 
 Outcome<bool> AddressTable::update(qint64 rowid, const Record &loaded, const Record &record,
@@ -334,14 +346,22 @@ Outcome<bool> AddressTable::update(qint64 rowid, const Record &loaded, const Rec
     if (!done.ok())
         return done.failure();
     const bool stored = sqlite3_changes(m_db.handle()) == 1;
-    if (stored)
+    if (stored) {
         written();
+        auto now = [&fields, which](int i) {
+            return Sql::storedText(which.testFlag(fields[i].field) ? fields[i].assigned
+                                                                   : fields[i].read);
+        };
+        remember(UndoHistory::Kind::Modified, rowid, loaded, {now(0), now(1), now(2)});
+    }
     return stored;
 }
 
 Outcome<void> AddressTable::remove(qint64 rowid)
 {
     catchUp();
+    QByteArray id;
+    const Outcome<std::optional<Row>> going = identifiedRow(rowid, &id);
     SqliteStatement *query = statement(Statement::Delete, deleteRow.view());
     if (!query)
         return m_db.failure();
@@ -350,6 +370,8 @@ Outcome<void> AddressTable::remove(qint64 rowid)
     if (!done.ok())
         return done.failure();
     written();
+    if (going.ok() && going.value() && !id.isEmpty())
+        m_history.record({UndoHistory::Kind::Deleted, id, going.value()->record, {}});
     return {};
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "platform/Outcome.h"
+#include "store/DeletedEntries.h"
 #include "store/Record.h"
 #include "store/SqliteConnection.h"
+#include "store/UndoHistory.h"
 
 #include <QByteArray>
 #include <QString>
@@ -85,6 +87,21 @@ public:
     Outcome<std::optional<Row>> firstWithAddress(const QString &address,
                                                  const std::optional<QString> &type = {});
 
+    // Takes back the last change made through this table in this run (an
+    // entry added, modified or deleted), and again, back to the start; redo
+    // makes it again. A change whose entry changed elsewhere since is left
+    // as it is.
+    Outcome<UndoHistory::Result> undo();
+    Outcome<UndoHistory::Result> redo();
+
+    // The entries deleted on any copy of the book that can be brought back,
+    // newest first; bringing one back; forgetting the fields of those
+    // deleted before `beforeMs` (see DeletedEntries). Entries deleted more
+    // than 30 days ago are forgotten as the book opens.
+    Outcome<QList<DeletedEntry>> deletedEntries();
+    Outcome<std::optional<QByteArray>> restoreDeleted(const QByteArray &id);
+    Outcome<qint64> purgeDeleted(qint64 beforeMs);
+
     // Whole-book reading and writing, for exports and imports. Both compare
     // texts byte for byte, whatever collation the columns declare, and read
     // a NULL field as the empty text.
@@ -128,6 +145,7 @@ private:
         Categories,
         Addresses,
         FirstWithAddress,
+        Identified,
         Count
     };
 
@@ -139,12 +157,16 @@ private:
                                 const std::optional<QByteArray> &parameter = {});
     void catchUp();
     void written();
+    // What the change just made to `row` can be taken back by.
+    void remember(UndoHistory::Kind kind, qint64 row, const Record &before, const Record &after);
+    Outcome<std::optional<Row>> identifiedRow(qint64 row, QByteArray *id);
 
     SqliteConnection m_db;
     std::unique_ptr<StateFolder> m_folder;
     std::unique_ptr<BookSync> m_sync;
     bool m_companions = false;
     Notice m_notice;
+    UndoHistory m_history;
     std::array<std::unique_ptr<SqliteStatement>, static_cast<size_t>(Statement::Count)>
         m_statements;
 };

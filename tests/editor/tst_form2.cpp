@@ -247,6 +247,65 @@ private Q_SLOTS:
         QCOMPARE(book.stored(), stored);
     }
 
+    // Ctrl+Z takes each kind of change back, down to the table, and Ctrl+Y
+    // makes it again; a change whose entry another program changed since is
+    // left as it is, with a message.
+    void ctrlZTakesAChangeBack_data()
+    {
+        QTest::addColumn<Qt::Key>("command"); // Ctrl+A, Ctrl+M or Ctrl+D on `web`
+        QTest::addColumn<QString>("elsewhere"); // run on the file before Ctrl+Z
+        QTest::addColumn<Records>("changed");
+        const Record typed {u"Typed"_s, u"typed.example"_s, QString()};
+        QTest::newRow("an entry added")
+            << Qt::Key_A << QString() << Records {web, late, typed};
+        QTest::newRow("an entry modified")
+            << Qt::Key_M << QString() << Records {{typed.type, typed.address, web.about}, late};
+        QTest::newRow("an entry deleted, in its place again") << Qt::Key_D << QString() << Records {late};
+        QTest::newRow("modified, then changed elsewhere")
+            << Qt::Key_M << u"UPDATE Informaiton SET About = 'theirs' WHERE Type = 'Typed'"_s
+            << Records {{typed.type, typed.address, web.about}, late};
+    }
+
+    void ctrlZTakesAChangeBack()
+    {
+        QFETCH(Qt::Key, command);
+        QFETCH(QString, elsewhere);
+        QFETCH(Records, changed);
+        Book book({web, late});
+        if (command == Qt::Key_D) {
+            QVERIFY(becameActive(book.main) && click(book.main->lstType, web.type)
+                    && click(book.main->lstAddress, web.address));
+            QTest::keyClick(book.main, Qt::Key_D, Qt::ControlModifier);
+        } else {
+            Form2 *editor = book.open(command, command == Qt::Key_M ? web : Record());
+            QVERIFY(editor);
+            retype(editor->Combo1, u"Typed"_s);
+            retype(editor->Text1, u"typed.example"_s);
+            QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        }
+        QCOMPARE(book.stored(), changed);
+        Records before {web, late};
+        if (!elsewhere.isEmpty()) {
+            AddressBookFile::sql(book.file.path(), elsewhere);
+            before = book.file.rows(); // what Ctrl+Z must leave
+        }
+        const auto press = [&book](Qt::KeyboardModifiers modifiers, Qt::Key key) {
+            QVERIFY(becameActive(book.main));
+            QTest::keyClick(book.main, key, modifiers);
+        };
+        press(Qt::ControlModifier, Qt::Key_Z);
+        QCOMPARE(book.stored(), before);
+        QCOMPARE(book.platform.calls.filter(u"messageBox"_s).size(), elsewhere.isEmpty() ? 0 : 1);
+        if (!elsewhere.isEmpty())
+            return;
+        QCOMPARE(book.main->lstAddress->count(), 0);
+        press(Qt::ControlModifier | Qt::ShiftModifier, Qt::Key_Z);
+        QCOMPARE(book.stored(), changed);
+        press(Qt::ControlModifier, Qt::Key_Z);
+        press(Qt::ControlModifier, Qt::Key_Y);
+        QCOMPARE(book.stored(), changed);
+    }
+
     // Keys pressed where the field breaks a long line into pieces act on
     // the one line stored: a cut across the break pasted back changes
     // nothing, Backspace joins, Enter starts a line.

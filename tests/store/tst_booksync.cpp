@@ -7,11 +7,13 @@
 #include "TestFiles.h"
 
 #include "store/AddressTable.h"
+#include "store/Clock.h"
 
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QTest>
 
 #include <csignal>
@@ -159,6 +161,46 @@ private Q_SLOTS:
         run(bookB, [](AddressTable &) {});
         QCOMPARE(rowsOf(bookB), expected);
         QCOMPARE(filesIn(b), QStringList {u"Tessmoor.mdb"_s});
+    }
+
+    // An entry deleted on the other machine, merged in here, comes back here
+    // in its place, and the other machine takes it back from here; brought
+    // back twice it comes once. After 30 days it can no longer come back,
+    // and its fields are gone from the file.
+    void aDeletedEntryComesBackUntilPurged_data()
+    {
+        QTest::addColumn<int>("daysLater");
+        QTest::newRow("29 days later") << 29;
+        QTest::newRow("31 days later") << 31;
+    }
+
+    void aDeletedEntryComesBackUntilPurged()
+    {
+        QFETCH(int, daysLater);
+        const AddressBookFile a(shared), b(shared);
+        run(b.path(), [](AddressTable &t) { drop(t, u"two.example"_s); });
+        const QString conflict = u"/Tessmoor.sync-conflict-20261209-101500-ABCDEFG.mdb"_s;
+        QVERIFY(QFile::copy(b.path(), a.directory() + conflict));
+        const auto clock = qScopeGuard([] { Clock::setForTesting(std::nullopt); });
+        Clock::setForTesting(QDateTime::currentMSecsSinceEpoch() + daysLater * 86'400'000LL);
+        run(a.path(), [daysLater](AddressTable &t) {
+            const QList<DeletedEntry> deleted = t.deletedEntries().value();
+            QCOMPARE(deleted.size(), daysLater < 30 ? 1 : 0);
+            if (deleted.isEmpty())
+                return;
+            QCOMPARE(deleted.first().record, shared[1]);
+            QVERIFY(t.restoreDeleted(deleted.first().id).value());
+            QVERIFY(!t.restoreDeleted(deleted.first().id).value());
+        });
+        if (daysLater > 30) {
+            QCOMPARE(AddressBookFile::sql(a.path(), u"SELECT address IS NULL FROM LarkspanDeleted"_s),
+                     QList<QStringList> {{u"1"_s}});
+            return;
+        }
+        QCOMPARE(rowsOf(a.path()), shared);
+        QVERIFY(QFile::copy(a.path(), b.directory() + conflict));
+        run(b.path(), [](AddressTable &) {});
+        QCOMPARE(rowsOf(b.path()), shared);
     }
 
     // A copy beside the book that is no book is left as it is, and the user

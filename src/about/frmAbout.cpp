@@ -93,6 +93,8 @@ void frmAbout::buildControls()
 
     Label1 = label(u"Label1"_s, u"Label1"_s, {210, 150, 2085, 495});
     Look::setColour(Label1, QPalette::Window, menuText());
+    // A drop shadow, whose caption never shows.
+    Accessibility::hide(Label1);
 
     lblDisclaimer = label(u"lblDisclaimer"_s,
                           u"Warning: copying or passing on this program without the author's "

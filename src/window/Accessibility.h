@@ -18,6 +18,11 @@ namespace Larkspan::Accessibility {
 // in the window's constructor: the interface is made once per object.
 void presentWindow(QWidget *window, QAccessible::Role role);
 
+// Keeps `widget` out of what assistive technology sees: it shows nothing a
+// person reads (a drop shadow, say). Call it before anything asks for the
+// widget's interface.
+void hide(QWidget *widget);
+
 // The words of an on-screen caption: "          Site Catagory:" is heard
 // as "Site Catagory".
 QString captionWords(const QString &caption);

@@ -10,6 +10,7 @@ in it, one more for every control that has the keyboard focus and for every
 selected item, and where on the screen the middle of each list item is:
 
     window role|window name
+    described|window role|window name|description
     window role|window name|role|name|description|key bindings
     focus|window role|window name|role|name
     selected|window role|window name|role|name
@@ -46,7 +47,7 @@ def showing(accessible):
 
 def describe(window):
     head = field(window.getRoleName()) + '|' + field(window.name)
-    lines = [head]
+    lines = [head, 'described|' + head + '|' + field(window.description)]
     pending = [window.getChildAtIndex(i) for i in range(window.childCount)]
     while pending:
         accessible = pending.pop(0)

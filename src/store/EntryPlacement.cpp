@@ -28,6 +28,9 @@ constexpr auto fromOn = join(
     u"SELECT ", rowColumn, u", ", madeColumn, u", ", idColumn, u" FROM main.", entryTable,
     u" WHERE (", madeColumn, u", ", idColumn, u") >= (?1, ?2) ORDER BY ", madeColumn, u", ", idColumn);
 constexpr auto lastRow = join(u"SELECT IFNULL(MAX(rowid), 0) FROM main.", table);
+constexpr auto isTaken = join(u"SELECT 1 FROM main.", table, u" WHERE rowid = ?1");
+constexpr auto rowInTheirs = join(
+    u"SELECT ", rowColumn, u" FROM theirs.", entryTable, u" WHERE ", idColumn, u" = ?1");
 constexpr auto moveRow = join(u"UPDATE main.", table, u" SET rowid = ?2 WHERE rowid = ?1");
 constexpr auto insertFromTheirs = join(
     u"INSERT INTO main.", table, u" (rowid, ", typeColumn, u", ", addressColumn, u", ", aboutColumn,
@@ -135,7 +138,7 @@ Outcome<void> EntryPlacement::insert(std::vector<Incoming> entries)
         while (end < entries.size() && Key {entries[end].made, entries[end].id} < next.key)
             ++end;
         if (next.row - low - 1 < qint64(end - i))
-            return moveOnFrom(entries, i, next.key.made, next.key.id);
+            return moveOnFrom(entries, i, next.key.made, next.key.id, low);
         qint64 last = low;
         for (; i < end; ++i) {
             // Its row in the other copy where that keeps the rest room.
@@ -165,11 +168,13 @@ Outcome<void> EntryPlacement::appendFrom(const std::vector<Incoming> &entries, s
 }
 
 Outcome<void> EntryPlacement::moveOnFrom(const std::vector<Incoming> &entries, size_t from,
-                                         qint64 made, const QByteArray &id)
+                                         qint64 made, const QByteArray &id, qint64 low)
 {
-    const Key first {made, id};
     // No room between two of ours: everything from the following one on,
-    // theirs and ours in their order, goes to new rows after the last.
+    // theirs and ours, is numbered afresh after the one before, in its
+    // order, on the rows the other copy gives each where they keep the
+    // order, so that the two copies come to number their entries alike.
+    const Key first {made, id};
     std::vector<Ours> ours;
     {
         SqliteStatement tail(m_connection.handle(), fromOn.view());
@@ -181,24 +186,58 @@ Outcome<void> EntryPlacement::moveOnFrom(const std::vector<Incoming> &entries, s
         if (rc != SQLITE_DONE)
             return tail.failure();
     }
-    const Outcome<qint64> lastNow = m_connection.integer(lastRow.view());
-    if (!lastNow.ok())
-        return lastNow.failure();
-    qint64 next = lastNow.value();
-    SqliteStatement &move = m_statements->move;
+    Statements &s = *m_statements;
+    // Out of the way first, below every row in use.
+    for (Ours &entry : ours) {
+        s.move.bind(1, entry.row);
+        s.move.bind(2, -entry.row);
+        if (!s.move.run())
+            return s.move.failure();
+        entry.row = -entry.row;
+    }
+    std::optional<SqliteStatement> theirRow;
+    if (!entries[from].fields)
+        theirRow.emplace(m_connection.handle(), rowInTheirs.view());
+    auto wantedFor = [&theirRow](const QByteArray &identity) -> qint64 {
+        if (!theirRow)
+            return 0;
+        theirRow->rewind();
+        theirRow->bindBlob(1, identity);
+        const qint64 row = theirRow->step() == SQLITE_ROW ? theirRow->integer(0) : 0;
+        theirRow->reset();
+        return row;
+    };
+    SqliteStatement used(m_connection.handle(), isTaken.view());
+    qint64 last = low;
+    auto nextRow = [&](qint64 wanted) -> Outcome<qint64> {
+        qint64 row = std::max(wanted, last + 1);
+        for (;; ++row) {
+            used.rewind();
+            used.bind(1, row);
+            const int rc = used.step();
+            if (rc == SQLITE_DONE)
+                return last = row;
+            if (rc != SQLITE_ROW)
+                return used.failure();
+        }
+    };
     size_t o = 0, t = from;
     while (o < ours.size() || t < entries.size()) {
         const bool theirsFirst = o == ours.size()
             || (t < entries.size() && Key {entries[t].made, entries[t].id} < ours[o].key);
+        const Outcome<qint64> row
+            = nextRow(theirsFirst ? entries[t].row : wantedFor(ours[o].key.id));
+        if (!row.ok())
+            return row.failure();
         if (theirsFirst) {
-            if (Outcome<void> done = put(entries[t++], ++next); !done.ok())
+            if (Outcome<void> done = put(entries[t++], row.value()); !done.ok())
                 return done;
             continue;
         }
-        move.bind(1, ours[o++].row);
-        move.bind(2, ++next);
-        if (!move.run())
-            return move.failure();
+        s.move.bind(1, ours[o++].row);
+        s.move.bind(2, row.value());
+        if (!s.move.run())
+            return s.move.failure();
     }
     return {};
 }

@@ -28,7 +28,8 @@ struct Incoming
 // the place their making gives them in the record order. Those that go
 // between the same two entries take free rows between them, the rows they
 // had there where those fit; where there is no room, everything from there
-// on, theirs and ours, moves on to new rows after the last, in its order.
+// on, theirs and ours, is numbered afresh in its order, on the rows the
+// other copy gives each where those keep the order.
 class EntryPlacement
 {
 public:
@@ -44,7 +45,7 @@ private:
     Outcome<void> put(const Incoming &entry, qint64 row);
     Outcome<void> appendFrom(const std::vector<Incoming> &entries, size_t from, qint64 low);
     Outcome<void> moveOnFrom(const std::vector<Incoming> &entries, size_t from, qint64 made,
-                             const QByteArray &id);
+                             const QByteArray &id, qint64 low);
 
     SqliteConnection &m_connection;
     Statements *m_statements = nullptr;

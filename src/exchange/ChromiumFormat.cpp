@@ -1,0 +1,36 @@
+#include "exchange/ChromiumFormat.h"
+
+#include "exchange/JsonBookmarkTree.h"
+#include "exchange/JsonFormat.h"
+
+#include <QFile>
+
+using namespace Qt::StringLiterals;
+
+namespace Larkspan {
+
+QString ChromiumFormat::name() const
+{
+    return u"chromium"_s;
+}
+
+QString ChromiumFormat::description() const
+{
+    return u"the Bookmarks file of Chromium, Google Chrome, Brave, Vivaldi or Edge"_s;
+}
+
+bool ChromiumFormat::reads(QByteArrayView head) const
+{
+    return firstCharacter(head) == '{' && head.contains("\"roots\"");
+}
+
+Outcome<void> ChromiumFormat::read(const ImportSource &source, EntrySink &sink) const
+{
+    return JsonBookmarkTree(JsonBookmarkTree::Dialect::Chromium, sink)
+        .read([&]() -> std::unique_ptr<QIODevice> {
+            auto file = std::make_unique<QFile>(source.path);
+            return file->open(QIODevice::ReadOnly) ? std::move(file) : nullptr;
+        });
+}
+
+} // namespace Larkspan

@@ -186,9 +186,12 @@ QString BookmarkLink::cleaned(QStringView href)
         ++start;
     while (end > start && href[end - 1].unicode() <= 0x20)
         --end;
+    href = href.sliced(start, end - start);
+    if (!href.contains(u'\t') && !href.contains(u'\n') && !href.contains(u'\r'))
+        return href.toString();
     QString out;
     out.reserve(end - start);
-    for (const QChar c : href.sliced(start, end - start)) {
+    for (const QChar c : href) {
         if (c != u'\t' && c != u'\n' && c != u'\r')
             out += c;
     }
@@ -201,6 +204,10 @@ BookmarkLink::Stored BookmarkLink::stored(const QString &href)
     if (link.isEmpty())
         return {{}, u"bookmark without an address"_s};
     if (!DesktopShell::hasScheme(link))
+        return {link, {}};
+    // The common case, a plain ASCII address, is stored as it is.
+    if (const auto plain = DesktopShell::plainWebArgument(link);
+        plain && QLatin1StringView(*plain) == link)
         return {link, {}};
     const QString scheme = link.first(link.indexOf(u':')).toLower();
     if (scheme == u"mailto"_s)

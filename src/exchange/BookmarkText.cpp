@@ -15,6 +15,8 @@ const QString separator = u" / "_s;
 QString BookmarkText::folded(QStringView text)
 {
     text = text.trimmed();
+    if (!text.contains(u'\t') && !text.contains(u"  "))
+        return text.toString();
     QString out;
     out.reserve(text.size());
     bool space = false;
@@ -70,8 +72,12 @@ QString BookmarkText::informationOf(const QString &title, const std::optional<QS
 bool BookmarkText::repeatsTheAddress(const QString &title, const QString &href,
                                      const QString &address)
 {
-    return title.isEmpty() || title == href || title == address
-        || BookmarkLink::pageOf(title) == BookmarkLink::pageOf(address);
+    if (title.isEmpty() || title == href || title == address)
+        return true;
+    // Words are no address; only a title that could be one is compared.
+    if (title.contains(u' ') && !address.contains(u' '))
+        return false;
+    return BookmarkLink::pageOf(title) == BookmarkLink::pageOf(address);
 }
 
 QStringList BookmarkText::foldersOf(const QString &category)

@@ -1,5 +1,6 @@
 #include "exchange/ExchangeCommand.h"
 
+#include "exchange/CategoryGroups.h"
 #include "exchange/ExchangeFormats.h"
 #include "exchange/ExportTarget.h"
 #include "store/AddressTable.h"
@@ -103,13 +104,14 @@ int ExchangeCommand::exportTo(const ExchangeFormat &format, const QString &file)
     qsizetype leftOut = 0;
     writer->begin(buffer);
     if (bookExists) {
-        const auto order = writer->groupsByCategory() ? AddressTable::Order::ByCategory
-                                                      : AddressTable::Order::Records;
-        const Outcome<void> read = table.forEach(order, [&](const Record &record) {
+        const auto each = [&](const Record &record) {
             if (!writer->append(buffer, record))
                 ++leftOut;
             return buffer.size() < chunkBytes || flush();
-        });
+        };
+        const Outcome<void> read = writer->groupsByCategory()
+            ? CategoryGroups::forEach(table, each)
+            : table.forEach(AddressTable::Order::Records, each);
         if (!read.ok()) {
             target.cancel();
             return bookFailed(read.error());

@@ -37,6 +37,11 @@ void onCharacters(void *context, const xmlChar *text, int length)
     readerOf(context)->characters(reinterpret_cast<const char *>(text), length);
 }
 
+int readInto(void *context, char *buffer, int size)
+{
+    return static_cast<NetscapeReader *>(context)->fill(buffer, size);
+}
+
 const char *attribute(const char **attributes, const char *name)
 {
     for (const char **a = attributes; a && a[0]; a += 2) {
@@ -82,29 +87,21 @@ NetscapeReader::~NetscapeReader()
 
 Outcome<void> NetscapeReader::read()
 {
-    htmlSAXHandler handler;
-    std::memset(&handler, 0, sizeof handler);
-    handler.startElement = onStart;
-    handler.endElement = onEnd;
-    handler.characters = onCharacters;
-    m_parser
-        = htmlCreatePushParserCtxt(&handler, nullptr, nullptr, 0, nullptr, XML_CHAR_ENCODING_UTF8);
+    // The pull parser, fed through readInto(), lets go of what it has read;
+    // libxml2's push parser for HTML would hold the whole file.
+    m_parser = htmlNewParserCtxt();
     if (!m_parser)
         return Failure {u"out of memory"_s};
+    std::memset(m_parser->sax, 0, sizeof(htmlSAXHandler));
+    m_parser->sax->startElement = onStart;
+    m_parser->sax->endElement = onEnd;
+    m_parser->sax->characters = onCharacters;
     m_parser->_private = this;
-    htmlCtxtUseOptions(m_parser,
-                       HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
-                           | HTML_PARSE_NONET);
     m_in.skipByteOrderMark();
-    for (QByteArrayView piece = m_in.take(); !piece.isEmpty() && !m_fault && !m_stopped;
-         piece = m_in.take()) {
-        if (scan(piece))
-            htmlParseChunk(m_parser, piece.data(), int(piece.size()), 0);
-    }
-    if (!m_fault && !m_stopped) {
-        htmlParseChunk(m_parser, nullptr, 0, 1);
-        finishBookmark();
-    }
+    htmlCtxtReadIO(m_parser, readInto, nullptr, this, nullptr, "UTF-8",
+                   HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING
+                       | HTML_PARSE_NONET);
+    finishBookmark();
     if (m_stopped)
         return Failure {};
     if (m_fault)
@@ -112,16 +109,35 @@ Outcome<void> NetscapeReader::read()
     return {};
 }
 
+int NetscapeReader::fill(char *buffer, int size)
+{
+    // After a fault the file ends here: the parser is never stopped from
+    // outside, which libxml2's pull parser does not survive.
+    if (m_fault || m_stopped)
+        return 0;
+    if (m_pending.isEmpty()) {
+        m_pending = m_in.take();
+        if (!scan(m_pending))
+            return 0;
+    }
+    const int count = int(qMin(qsizetype(size), m_pending.size()));
+    std::memcpy(buffer, m_pending.data(), size_t(count));
+    m_pending = m_pending.sliced(count);
+    return count;
+}
+
 // What libxml2 would pass over or cut short without a word: NUL characters,
 // raw or as references, and lines without end.
 bool NetscapeReader::scan(QByteArrayView piece)
 {
     for (const char c : piece) {
-        if (c == '\0') {
+        // Most bytes are none of these.
+        const bool plain = c > '&' && m_reference.isEmpty();
+        if (!plain && c == '\0') {
             fail(m_line, u"a NUL character"_s);
             return false;
         }
-        if (!nulReference(c)) {
+        if (!plain && !nulReference(c)) {
             fail(m_line, u"a NUL character (&#0;)"_s);
             return false;
         }
@@ -163,12 +179,12 @@ void NetscapeReader::fail(qsizetype line, const QString &message)
 {
     if (!m_fault)
         m_fault = faultAt(line, message);
-    if (m_parser)
-        xmlStopParser(m_parser);
 }
 
 void NetscapeReader::startElement(const char *name, const char **attributes)
 {
+    if (m_fault || m_stopped)
+        return;
     if (m_collecting == Collecting::Description && m_bookmark)
         m_bookmark->description = descriptionOf(m_text);
     if (qstricmp(name, "dd") != 0 || m_collecting != Collecting::Nothing || !m_bookmark
@@ -201,6 +217,8 @@ void NetscapeReader::startElement(const char *name, const char **attributes)
 
 void NetscapeReader::endElement(const char *name)
 {
+    if (m_fault || m_stopped)
+        return;
     if (m_collecting == Collecting::Heading && qstricmp(name, "h3") == 0 && m_heading) {
         m_heading->name = QString::fromUtf8(m_text).simplified();
         m_collecting = Collecting::Nothing;
@@ -220,7 +238,7 @@ void NetscapeReader::endElement(const char *name)
 
 void NetscapeReader::characters(const char *text, int length)
 {
-    if (m_collecting == Collecting::Nothing)
+    if (m_collecting == Collecting::Nothing || m_fault || m_stopped)
         return;
     if (m_text.size() + length > InputStream::longestText)
         return fail(
@@ -266,10 +284,7 @@ void NetscapeReader::finishBookmark()
     const ReadEntry entry = ReadEntry::ofBookmark(
         {type, link.address, BookmarkText::informationOf(title, bookmark.description)}, title,
         tags);
-    if (!m_sink.take(entry)) {
-        m_stopped = true;
-        xmlStopParser(m_parser);
-    }
+    m_stopped = !m_sink.take(entry);
 }
 
 } // namespace Larkspan

@@ -36,6 +36,9 @@ public:
 
     Outcome<void> read();
 
+    // The parser's source of bytes.
+    int fill(char *buffer, int size);
+
     // The parser's callbacks.
     void startElement(const char *name, const char **attributes);
     void endElement(const char *name);
@@ -71,6 +74,7 @@ private:
     std::optional<Bookmark> m_bookmark; // the last bookmark, until its description is over
     Collecting m_collecting = Collecting::Nothing;
     QByteArray m_text; // what is being collected, as UTF-8
+    QByteArrayView m_pending; // bytes taken from the stream, not yet parsed
     std::optional<Failure> m_fault;
     bool m_stopped = false; // the sink refused an entry
     // The raw scan of the bytes before they reach the parser.

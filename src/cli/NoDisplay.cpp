@@ -47,14 +47,18 @@ void NoDisplay::handle(QtMsgType type, const QMessageLogContext &, const QString
         held.append({type, text});
         return;
     }
+    // What the platform said before it gave up tells why; Qt's own last
+    // words speak of reinstalling, which would not help.
     QString reason;
     for (const Held &message : std::as_const(held)) {
         if (message.type != QtDebugMsg && message.type != QtInfoMsg)
-            reason += u"  "_s + message.text + u'\n';
+            reason += u" ("_s + message.text.trimmed() + u')';
     }
-    std::fputs(qUtf8Printable(u"larkspan: the windows need a display, and none can be opened:\n"_s
-                              + reason + u"  "_s + text.section(u'\n', 0, 0)
-                              + u"\nlarkspan export and larkspan import work without one "
+    if (reason.isEmpty())
+        reason = u" ("_s + text.section(u'\n', 0, 0).trimmed() + u')';
+    std::fputs(qUtf8Printable(u"larkspan: the windows need a display, and none can be opened"_s
+                              + reason
+                              + u".\nlarkspan export and larkspan import work without one "
                                 u"(see larkspan --help).\n"_s),
                stderr);
     std::_Exit(1);

@@ -79,7 +79,7 @@ QString commandHelp(const QString &command)
             u"Writes every entry of the address book (Tessmoor.mdb of the current folder) to\n"
             u"FILE, or to standard output without FILE. No window or display is needed.\n"
             u"Formats:\n"_s
-            + ExchangeFormats::helpLines(u"  "_s).replace(u"  (import)"_s, u"  -"_s));
+            + ExchangeFormats::helpLines(u"  "_s, ExchangeFormats::Formats::Written));
         parser.addOption(formatOption());
         parser.addPositionalArgument(exportName, u"The command."_s);
         parser.addPositionalArgument(
@@ -89,7 +89,7 @@ QString commandHelp(const QString &command)
             u"Adds the entries of FILE, or of a browser's profile, to the address book\n"
             u"(Tessmoor.mdb of the current folder) in one transaction; entries it already holds\n"
             u"are not added again. The format is told from the content; it may be\n"_s
-            + ExchangeFormats::helpLines(u"  "_s)
+            + ExchangeFormats::helpLines(u"  "_s, ExchangeFormats::Formats::All)
             + u"No window or display is needed, and the browser may be running."_s);
         parser.addOption(fromOption());
         parser.addOption(profileOption());

@@ -79,12 +79,14 @@ QString ExchangeFormats::writerNames(const QString &lastJoin)
     return names.join(u", "_s) + lastJoin + last;
 }
 
-QString ExchangeFormats::helpLines(const QString &indent)
+QString ExchangeFormats::helpLines(const QString &indent, Formats which)
 {
     QString lines;
     for (const ExchangeFormat *format : all()) {
-        const QString name = format->writer() ? format->name() : u"(import)"_s;
-        lines += indent + name.leftJustified(10) + format->description() + u'\n';
+        if (which == Formats::Written && !format->writer())
+            continue;
+        const QString name = format->writer() ? format->name() : QString();
+        lines += indent + name.leftJustified(6) + format->description() + u'\n';
     }
     return lines;
 }

@@ -27,9 +27,10 @@ public:
 
     // "html, xbel, csv or json".
     static QString writerNames(const QString &lastJoin = QStringLiteral(" or "));
-    // One line for each format: its name (when it is written too) and what
-    // it is, for --help.
-    static QString helpLines(const QString &indent);
+    // One line for each format (or each written one): its name, when it is
+    // written, and what it is, for --help.
+    enum class Formats { All, Written };
+    static QString helpLines(const QString &indent, Formats which);
     // What import reads, as a sentence for a message.
     static QString readSentence();
 };

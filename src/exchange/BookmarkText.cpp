@@ -80,6 +80,20 @@ bool BookmarkText::repeatsTheAddress(const QString &title, const QString &href,
     return BookmarkLink::pageOf(title) == BookmarkLink::pageOf(address);
 }
 
+bool BookmarkText::hand(EntrySink &sink, const QString &category, const QString &href,
+                        const QString &title, const std::optional<QString> &description,
+                        const QStringList &tags)
+{
+    const BookmarkLink::Stored link = BookmarkLink::stored(href);
+    if (link.address.isEmpty()) {
+        sink.skip(link.leftOut);
+        return true;
+    }
+    const QString shown = repeatsTheAddress(title, href, link.address) ? QString() : title;
+    return sink.take(ReadEntry::ofBookmark(
+        {category, link.address, informationOf(shown, description)}, shown, tags));
+}
+
 QStringList BookmarkText::foldersOf(const QString &category)
 {
     return category.isEmpty() ? QStringList() : category.split(separator);

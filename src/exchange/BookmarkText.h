@@ -2,6 +2,8 @@
 
 #include "store/Record.h"
 
+#include "exchange/ExchangeFormat.h"
+
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -37,6 +39,14 @@ public:
     // Whether `title` only repeats the bookmark's link or the address stored.
     static bool repeatsTheAddress(const QString &title, const QString &href,
                                   const QString &address);
+
+    // Hands a bookmark read with `href`, `title` and `description` under
+    // `category` to `sink`: its link stored as BookmarkLink says (or left out
+    // and counted), its information as informationOf() says. False when the
+    // sink refuses it.
+    static bool hand(EntrySink &sink, const QString &category, const QString &href,
+                     const QString &title, const std::optional<QString> &description,
+                     const QStringList &tags = {});
 
     // "A / B" as the folders A and B; the empty category is no folder.
     static QStringList foldersOf(const QString &category);

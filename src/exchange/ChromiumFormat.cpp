@@ -9,15 +9,10 @@ using namespace Qt::StringLiterals;
 
 namespace Larkspan {
 
-QString ChromiumFormat::name() const
-{
-    return u"chromium"_s;
-}
-
-QString ChromiumFormat::description() const
-{
-    return u"the Bookmarks file of Chromium, Google Chrome, Brave, Vivaldi or Edge"_s;
-}
+ChromiumFormat::ChromiumFormat()
+    : ExchangeFormat(u"chromium"_s,
+                     u"the Bookmarks file of Chromium, Google Chrome, Brave, Vivaldi or Edge"_s)
+{}
 
 bool ChromiumFormat::reads(QByteArrayView head) const
 {

@@ -10,8 +10,7 @@ namespace Larkspan {
 class ChromiumFormat : public ExchangeFormat
 {
 public:
-    QString name() const override;
-    QString description() const override;
+    ChromiumFormat();
     bool reads(QByteArrayView head) const override;
     Outcome<void> read(const ImportSource &source, EntrySink &sink) const override;
 };

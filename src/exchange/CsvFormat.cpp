@@ -133,20 +133,11 @@ private:
 
 } // namespace
 
-QString CsvFormat::name() const
-{
-    return u"csv"_s;
-}
-
-QString CsvFormat::description() const
-{
-    return u"CSV with the header Type,address,About, every field exactly as stored"_s;
-}
-
-QStringList CsvFormat::extensions() const
-{
-    return {u"csv"_s};
-}
+CsvFormat::CsvFormat()
+    : ExchangeFormat(u"csv"_s,
+                     u"CSV with the header Type,address,About, every field exactly as stored"_s,
+                     {u"csv"_s})
+{}
 
 bool CsvFormat::reads(QByteArrayView head) const
 {

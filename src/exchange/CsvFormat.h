@@ -13,9 +13,7 @@ namespace Larkspan {
 class CsvFormat : public ExchangeFormat
 {
 public:
-    QString name() const override;
-    QString description() const override;
-    QStringList extensions() const override;
+    CsvFormat();
     bool reads(QByteArrayView head) const override;
     bool holdsBookmarks() const override { return false; }
     Outcome<void> read(const ImportSource &source, EntrySink &sink) const override;

@@ -74,11 +74,11 @@ public:
     virtual ~ExchangeFormat() = default;
 
     // The name --format and the help use ("html").
-    virtual QString name() const = 0;
+    const QString &name() const { return m_name; }
     // What it is, for a person ("a browser's bookmark file (HTML)").
-    virtual QString description() const = 0;
+    const QString &description() const { return m_description; }
     // The extensions a file of it is written with (for export), lower case.
-    virtual QStringList extensions() const { return {}; }
+    const QStringList &extensions() const { return m_extensions; }
     // Whether a file that begins with `head` (its first bytes, a byte order
     // mark left in) is in this format.
     virtual bool reads(QByteArrayView head) const = 0;
@@ -96,6 +96,18 @@ public:
     virtual Outcome<void> read(const ImportSource &source, EntrySink &sink) const = 0;
     // A writer, or none when the format is only read.
     virtual std::unique_ptr<EntryWriter> writer() const { return nullptr; }
+
+protected:
+    ExchangeFormat(QString name, QString description, QStringList extensions = {})
+        : m_name(std::move(name))
+        , m_description(std::move(description))
+        , m_extensions(std::move(extensions))
+    {}
+
+private:
+    QString m_name;
+    QString m_description;
+    QStringList m_extensions;
 };
 
 // The fault at `line`, told the way every reader tells it ("3: text after a

@@ -20,15 +20,10 @@ constexpr QByteArrayView magic("mozLz40\0", 8);
 
 } // namespace
 
-QString FirefoxBackupFormat::name() const
-{
-    return u"firefox-backup"_s;
-}
-
-QString FirefoxBackupFormat::description() const
-{
-    return u"a Firefox bookmark backup (.json, or .jsonlz4 as Firefox keeps them)"_s;
-}
+FirefoxBackupFormat::FirefoxBackupFormat()
+    : ExchangeFormat(u"firefox-backup"_s,
+                     u"a Firefox bookmark backup (.json, or .jsonlz4 as Firefox keeps them)"_s)
+{}
 
 bool FirefoxBackupFormat::reads(QByteArrayView head) const
 {

@@ -7,7 +7,7 @@
 namespace Larkspan {
 
 // Firefox's bookmark backup: JSON (Bookmarks, Backup), or JSON compressed
-// as Firefox keeps its daily backups (bookmarkbackups/*.jsonlz4: "mozLz40"
+// as Firefox keeps its daily backups (the .jsonlz4 files in bookmarkbackups: "mozLz40"
 // and a NUL, the size unpacked as four bytes little-endian, then one LZ4
 // block). The bookmarks menu, the toolbar, other and mobile bookmarks give
 // no category, the folders below them do; tags are left out.
@@ -17,8 +17,7 @@ public:
     // The largest backup unpacked in memory, which a compressed one needs.
     static constexpr qsizetype largestUnpacked = qsizetype(64) << 20;
 
-    QString name() const override;
-    QString description() const override;
+    FirefoxBackupFormat();
     bool reads(QByteArrayView head) const override;
     bool holdsSignature() const override { return true; }
     bool readsUtf8() const override { return false; }

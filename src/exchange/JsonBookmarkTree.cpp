@@ -1,6 +1,5 @@
 #include "exchange/JsonBookmarkTree.h"
 
-#include "exchange/BookmarkLink.h"
 #include "exchange/BookmarkText.h"
 #include "exchange/InputStream.h"
 #include "exchange/JsonPull.h"
@@ -157,19 +156,9 @@ void JsonBookmarkTree::ended(const Frame &frame, Frame *parent, Pass pass)
 
 bool JsonBookmarkTree::deliver(const Frame &frame)
 {
-    const BookmarkLink::Stored link = BookmarkLink::stored(frame.link);
-    if (link.address.isEmpty()) {
-        m_sink.skip(link.leftOut);
-        return true;
-    }
-    const QString title = BookmarkText::repeatsTheAddress(frame.title, frame.link, link.address)
-        ? QString()
-        : frame.title;
-    const std::optional<QString> description
-        = frame.description.isEmpty() ? std::nullopt : std::optional(frame.description);
-    return m_sink.take(ReadEntry::ofBookmark({BookmarkText::categoryOf(m_folders), link.address,
-                                              BookmarkText::informationOf(title, description)},
-                                             title));
+    return BookmarkText::hand(m_sink, BookmarkText::categoryOf(m_folders), frame.link, frame.title,
+                              frame.description.isEmpty() ? std::nullopt
+                                                          : std::optional(frame.description));
 }
 
 } // namespace Larkspan

@@ -112,20 +112,11 @@ char firstCharacter(QByteArrayView head)
     return 0;
 }
 
-QString JsonFormat::name() const
-{
-    return u"json"_s;
-}
-
-QString JsonFormat::description() const
-{
-    return u"Larkspan's JSON, an array of entries with every field exactly as stored"_s;
-}
-
-QStringList JsonFormat::extensions() const
-{
-    return {u"json"_s};
-}
+JsonFormat::JsonFormat()
+    : ExchangeFormat(u"json"_s,
+                     u"Larkspan's JSON, an array of entries with every field exactly as stored"_s,
+                     {u"json"_s})
+{}
 
 bool JsonFormat::reads(QByteArrayView head) const
 {

@@ -11,9 +11,7 @@ namespace Larkspan {
 class JsonFormat : public ExchangeFormat
 {
 public:
-    QString name() const override;
-    QString description() const override;
-    QStringList extensions() const override;
+    JsonFormat();
     bool reads(QByteArrayView head) const override;
     bool holdsBookmarks() const override { return false; }
     Outcome<void> read(const ImportSource &source, EntrySink &sink) const override;

@@ -1,8 +1,6 @@
 #include "exchange/NetscapeFormat.h"
 
-#include "exchange/BookmarkLink.h"
-#include "exchange/BookmarkText.h"
-#include "exchange/FolderNesting.h"
+#include "exchange/BookmarkFileWriter.h"
 #include "exchange/MarkupText.h"
 #include "exchange/NetscapeReader.h"
 
@@ -12,11 +10,9 @@ namespace Larkspan {
 
 namespace {
 
-class NetscapeWriter : public EntryWriter
+class NetscapeWriter : public BookmarkFileWriter
 {
 public:
-    bool groupsByCategory() const override { return true; }
-
     void begin(QByteArray &out) override
     {
         out += "<!DOCTYPE NETSCAPE-Bookmark-file-1>\n"
@@ -27,69 +23,51 @@ public:
                "<TITLE>Bookmarks</TITLE>\n"
                "<H1>Bookmarks</H1>\n"
                "<DL><p>\n";
-        m_nesting = {};
-    }
-
-    bool append(QByteArray &out, const Record &record) override
-    {
-        const std::optional<QByteArray> link = BookmarkLink::linkOf(record.address);
-        if (!link)
-            return false;
-        const FolderNesting::Move move = m_nesting.moveTo(record.type);
-        qsizetype depth = m_nesting.depth() + move.close - move.open.size();
-        for (qsizetype i = 0; i < move.close; ++i)
-            indent(out, depth--).append("</DL><p>\n");
-        for (const QString &folder : move.open) {
-            indent(out, ++depth).append("<DT><H3>");
-            appendMarkupText(out, folder, Lines::One);
-            indent(out.append("</H3>\n"), depth).append("<DL><p>\n");
-        }
-        const QString title = BookmarkText::titleOf(record);
-        indent(out, depth + 1).append("<DT><A HREF=\"");
-        appendMarkupText(out, QByteArrayView(*link), Lines::One);
-        out.append("\">");
-        appendMarkupText(out, title, Lines::One);
-        out.append("</A>\n");
-        if (const auto description = BookmarkText::descriptionOf(record, title)) {
-            indent(out, depth + 1).append("<DD>");
-            appendMarkupText(out, *description, Lines::Many);
-            out.append('\n');
-        }
-        return true;
+        restart();
     }
 
     void end(QByteArray &out) override
     {
-        for (qsizetype depth = m_nesting.depth(); depth > 0; --depth)
-            indent(out, depth).append("</DL><p>\n");
+        endFolders(out);
         out += "</DL><p>\n";
     }
 
-private:
-    static QByteArray &indent(QByteArray &out, qsizetype depth)
+protected:
+    void beginFolder(QByteArray &out, qsizetype depth, const QString &name) override
     {
-        return out.append(QByteArray(4 * depth, ' '));
+        indent(out, 4 * depth).append("<DT><H3>");
+        appendMarkupText(out, name, Lines::One);
+        indent(out.append("</H3>\n"), 4 * depth).append("<DL><p>\n");
     }
 
-    FolderNesting m_nesting;
+    void endFolder(QByteArray &out, qsizetype depth) override
+    {
+        indent(out, 4 * depth).append("</DL><p>\n");
+    }
+
+    void bookmark(QByteArray &out, qsizetype depth, QByteArrayView link, const QString &title,
+                  const std::optional<QString> &description) override
+    {
+        indent(out, 4 * (depth + 1)).append("<DT><A HREF=\"");
+        appendMarkupText(out, link, Lines::One);
+        out.append("\">");
+        appendMarkupText(out, title, Lines::One);
+        out.append("</A>\n");
+        if (description) {
+            indent(out, 4 * (depth + 1)).append("<DD>");
+            appendMarkupText(out, *description, Lines::Many);
+            out.append('\n');
+        }
+    }
 };
 
 } // namespace
 
-QString NetscapeFormat::name() const
-{
-    return u"html"_s;
-}
-
-QString NetscapeFormat::description() const
-{
-    return u"a browser's bookmark file (HTML), as Firefox, Chromium and buku write it"_s;
-}
-
-QStringList NetscapeFormat::extensions() const
-{
-    return {u"html"_s, u"htm"_s};
-}
+NetscapeFormat::NetscapeFormat()
+    : ExchangeFormat(u"html"_s,
+                     u"a browser's bookmark file (HTML), as Firefox, Chromium and buku write it"_s,
+                     {u"html"_s, u"htm"_s})
+{}
 
 bool NetscapeFormat::reads(QByteArrayView head) const
 {

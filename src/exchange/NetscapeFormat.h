@@ -12,9 +12,7 @@ namespace Larkspan {
 class NetscapeFormat : public ExchangeFormat
 {
 public:
-    QString name() const override;
-    QString description() const override;
-    QStringList extensions() const override;
+    NetscapeFormat();
     bool reads(QByteArrayView head) const override;
     Outcome<void> read(const ImportSource &source, EntrySink &sink) const override;
     std::unique_ptr<EntryWriter> writer() const override;

@@ -1,6 +1,5 @@
 #include "exchange/NetscapeReader.h"
 
-#include "exchange/BookmarkLink.h"
 #include "exchange/BookmarkText.h"
 #include "exchange/InputStream.h"
 
@@ -270,21 +269,10 @@ void NetscapeReader::finishBookmark()
     if (!m_bookmark || m_fault || m_stopped)
         return;
     const Bookmark bookmark = *std::exchange(m_bookmark, std::nullopt);
-    const BookmarkLink::Stored link = BookmarkLink::stored(bookmark.href);
-    if (link.address.isEmpty()) {
-        m_sink.skip(link.leftOut);
-        return;
-    }
-    const QString title
-        = BookmarkText::repeatsTheAddress(bookmark.title, bookmark.href, link.address)
-        ? QString()
-        : bookmark.title;
     QStringList tags;
     const QString type = category(bookmark, tags);
-    const ReadEntry entry = ReadEntry::ofBookmark(
-        {type, link.address, BookmarkText::informationOf(title, bookmark.description)}, title,
-        tags);
-    m_stopped = !m_sink.take(entry);
+    m_stopped = !BookmarkText::hand(m_sink, type, bookmark.href, bookmark.title,
+                                    bookmark.description, tags);
 }
 
 } // namespace Larkspan

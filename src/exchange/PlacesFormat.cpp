@@ -1,6 +1,5 @@
 #include "exchange/PlacesFormat.h"
 
-#include "exchange/BookmarkLink.h"
 #include "exchange/BookmarkText.h"
 
 #include <QDateTime>
@@ -71,15 +70,9 @@ bool copyWhole(const QString &from, const QString &to)
 
 } // namespace
 
-QString PlacesFormat::name() const
-{
-    return u"places"_s;
-}
-
-QString PlacesFormat::description() const
-{
-    return u"Firefox's places.sqlite"_s;
-}
+PlacesFormat::PlacesFormat()
+    : ExchangeFormat(u"places"_s, u"Firefox's places.sqlite"_s)
+{}
 
 bool PlacesFormat::reads(QByteArrayView head) const
 {
@@ -122,17 +115,8 @@ Outcome<void> PlacesFormat::read(const ImportSource &source, EntrySink &sink) co
         }
         if (type != bookmarkType)
             continue;
-        const QString href = textOf(items.get(), 4);
-        const BookmarkLink::Stored link = BookmarkLink::stored(href);
-        if (link.address.isEmpty()) {
-            sink.skip(link.leftOut);
-            continue;
-        }
-        const QString shown = textOf(items.get(), 2);
-        const QString title
-            = BookmarkText::repeatsTheAddress(shown, href, link.address) ? QString() : shown;
-        if (!sink.take(ReadEntry::ofBookmark(
-                {BookmarkText::categoryOf(folders), link.address, title}, title)))
+        if (!BookmarkText::hand(sink, BookmarkText::categoryOf(folders), textOf(items.get(), 4),
+                                textOf(items.get(), 2), std::nullopt))
             return Failure {};
     }
     if (step != SQLITE_DONE)

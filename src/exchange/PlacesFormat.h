@@ -13,8 +13,7 @@ namespace Larkspan {
 class PlacesFormat : public ExchangeFormat
 {
 public:
-    QString name() const override;
-    QString description() const override;
+    PlacesFormat();
     bool reads(QByteArrayView head) const override;
     bool holdsSignature() const override { return true; }
     bool readsUtf8() const override { return false; }

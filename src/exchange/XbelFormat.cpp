@@ -1,8 +1,6 @@
 #include "exchange/XbelFormat.h"
 
-#include "exchange/BookmarkLink.h"
-#include "exchange/BookmarkText.h"
-#include "exchange/FolderNesting.h"
+#include "exchange/BookmarkFileWriter.h"
 #include "exchange/MarkupText.h"
 #include "exchange/XbelReader.h"
 
@@ -12,82 +10,61 @@ namespace Larkspan {
 
 namespace {
 
-class XbelWriter : public EntryWriter
+class XbelWriter : public BookmarkFileWriter
 {
 public:
-    bool groupsByCategory() const override { return true; }
-
     void begin(QByteArray &out) override
     {
         out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                "<!DOCTYPE xbel PUBLIC \"+//IDN python.org//DTD XML Bookmark Exchange Language "
                "1.0//EN//XML\" \"http://pyxml.sourceforge.net/topics/dtds/xbel.dtd\">\n"
                "<xbel version=\"1.0\">\n";
-        m_nesting = {};
-    }
-
-    bool append(QByteArray &out, const Record &record) override
-    {
-        const std::optional<QByteArray> link = BookmarkLink::linkOf(record.address);
-        if (!link)
-            return false;
-        const FolderNesting::Move move = m_nesting.moveTo(record.type);
-        qsizetype depth = m_nesting.depth() + move.close - move.open.size();
-        for (qsizetype i = 0; i < move.close; ++i)
-            indent(out, depth--).append("</folder>\n");
-        for (const QString &folder : move.open) {
-            indent(out, ++depth).append("<folder>\n");
-            indent(out, depth + 1).append("<title>");
-            appendMarkupText(out, folder, Lines::One);
-            out.append("</title>\n");
-        }
-        const QString title = BookmarkText::titleOf(record);
-        indent(out, depth + 1).append("<bookmark href=\"");
-        appendMarkupText(out, QByteArrayView(*link), Lines::One);
-        indent(out.append("\">\n"), depth + 2).append("<title>");
-        appendMarkupText(out, title, Lines::One);
-        out.append("</title>\n");
-        if (const auto description = BookmarkText::descriptionOf(record, title)) {
-            indent(out, depth + 2).append("<desc>");
-            appendMarkupText(out, *description, Lines::Many);
-            out.append("</desc>\n");
-        }
-        indent(out, depth + 1).append("</bookmark>\n");
-        return true;
+        restart();
     }
 
     void end(QByteArray &out) override
     {
-        for (qsizetype depth = m_nesting.depth(); depth > 0; --depth)
-            indent(out, depth).append("</folder>\n");
+        endFolders(out);
         out += "</xbel>\n";
     }
 
-private:
-    static QByteArray &indent(QByteArray &out, qsizetype depth)
+protected:
+    void beginFolder(QByteArray &out, qsizetype depth, const QString &name) override
     {
-        return out.append(QByteArray(2 * depth, ' '));
+        indent(out, 2 * depth).append("<folder>\n");
+        indent(out, 2 * depth + 2).append("<title>");
+        appendMarkupText(out, name, Lines::One);
+        out.append("</title>\n");
     }
 
-    FolderNesting m_nesting;
+    void endFolder(QByteArray &out, qsizetype depth) override
+    {
+        indent(out, 2 * depth).append("</folder>\n");
+    }
+
+    void bookmark(QByteArray &out, qsizetype depth, QByteArrayView link, const QString &title,
+                  const std::optional<QString> &description) override
+    {
+        indent(out, 2 * depth + 2).append("<bookmark href=\"");
+        appendMarkupText(out, link, Lines::One);
+        indent(out.append("\">\n"), 2 * depth + 4).append("<title>");
+        appendMarkupText(out, title, Lines::One);
+        out.append("</title>\n");
+        if (description) {
+            indent(out, 2 * depth + 4).append("<desc>");
+            appendMarkupText(out, *description, Lines::Many);
+            out.append("</desc>\n");
+        }
+        indent(out, 2 * depth + 2).append("</bookmark>\n");
+    }
 };
 
 } // namespace
 
-QString XbelFormat::name() const
-{
-    return u"xbel"_s;
-}
-
-QString XbelFormat::description() const
-{
-    return u"XBEL, as KDE's bookmark editor and Floccus read and write it"_s;
-}
-
-QStringList XbelFormat::extensions() const
-{
-    return {u"xbel"_s};
-}
+XbelFormat::XbelFormat()
+    : ExchangeFormat(u"xbel"_s, u"XBEL, as KDE's bookmark editor and Floccus read and write it"_s,
+                     {u"xbel"_s})
+{}
 
 bool XbelFormat::reads(QByteArrayView head) const
 {

@@ -11,9 +11,7 @@ namespace Larkspan {
 class XbelFormat : public ExchangeFormat
 {
 public:
-    QString name() const override;
-    QString description() const override;
-    QStringList extensions() const override;
+    XbelFormat();
     bool reads(QByteArrayView head) const override;
     bool holdsSignature() const override { return true; }
     // XML says its own encoding.

@@ -1,6 +1,5 @@
 #include "exchange/XbelReader.h"
 
-#include "exchange/BookmarkLink.h"
 #include "exchange/BookmarkText.h"
 #include "exchange/InputStream.h"
 
@@ -137,19 +136,8 @@ void XbelReader::end(const QByteArray &name)
 
 bool XbelReader::deliver(const Bookmark &bookmark)
 {
-    const BookmarkLink::Stored link = BookmarkLink::stored(bookmark.href);
-    if (link.address.isEmpty()) {
-        m_sink.skip(link.leftOut);
-        return true;
-    }
-    const QString title
-        = BookmarkText::repeatsTheAddress(bookmark.title, bookmark.href, link.address)
-        ? QString()
-        : bookmark.title;
-    return m_sink.take(
-        ReadEntry::ofBookmark({BookmarkText::categoryOf(m_folders), link.address,
-                               BookmarkText::informationOf(title, bookmark.description)},
-                              title));
+    return BookmarkText::hand(m_sink, BookmarkText::categoryOf(m_folders), bookmark.href,
+                              bookmark.title, bookmark.description);
 }
 
 } // namespace Larkspan

@@ -4,6 +4,7 @@
 #include "exchange/JsonFormat.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +22,9 @@ bool ChromiumFormat::reads(QByteArrayView head) const
 
 Outcome<void> ChromiumFormat::read(const ImportSource &source, EntrySink &sink) const
 {
+    if (!QFileInfo(source.path).isFile())
+        return faultAt(
+            1, u"read twice (for its folders' names first), so it must be a file, not a pipe"_s);
     return JsonBookmarkTree(JsonBookmarkTree::Dialect::Chromium, sink)
         .read([&]() -> std::unique_ptr<QIODevice> {
             auto file = std::make_unique<QFile>(source.path);

@@ -6,6 +6,7 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QtEndian>
 
 #include <lz4.h>
@@ -63,6 +64,10 @@ Outcome<void> FirefoxBackupFormat::read(const ImportSource &source, EntrySink &s
 {
     JsonBookmarkTree tree(JsonBookmarkTree::Dialect::Firefox, sink);
     if (source.input.peek() != magic[0]) {
+        if (!QFileInfo(source.path).isFile())
+            return faultAt(
+                1,
+                u"read twice (for its folders' names first), so it must be a file, not a pipe"_s);
         return tree.read([&]() -> std::unique_ptr<QIODevice> {
             auto file = std::make_unique<QFile>(source.path);
             return file->open(QIODevice::ReadOnly) ? std::move(file) : nullptr;

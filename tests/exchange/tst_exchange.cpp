@@ -8,6 +8,7 @@
 #include "exchange/ExchangeFormats.h"
 
 #include <QBuffer>
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace Larkspan;
@@ -247,6 +248,46 @@ private Q_SLOTS:
         const Run missing = run(ImportFrom, book.path(), u"chromium"_s, profile.path());
         QCOMPARE(missing.status, 1);
         QVERIFY(missing.errors.startsWith("larkspan import: no Chromium bookmarks: "));
+    }
+
+    // Without --profile, the profile profiles.ini names (the installation's
+    // default first) or the browser's Default folder under ~/.config.
+    void findsTheDefaultProfiles_data()
+    {
+        QTest::addColumn<QString>("browser");
+        QTest::addColumn<QString>("file"); // under the home folder
+        QTest::addColumn<QByteArray>("ini");
+        QTest::newRow("firefox")
+            << u"firefox"_s << u".mozilla/firefox/b.default-esr/places.sqlite"_s
+            << "[Profile0]\nName=a\nIsRelative=1\nPath=a.default\nDefault=1\n\n"
+               "[Install4F96D1932A9F858E]\nDefault=b.default-esr\n"_ba;
+        QTest::newRow("brave") << u"brave"_s
+                               << u".config/BraveSoftware/Brave-Browser/Default/Bookmarks"_s
+                               << QByteArray();
+    }
+
+    void findsTheDefaultProfiles()
+    {
+        QFETCH(QString, browser);
+        QFETCH(QString, file);
+        QFETCH(QByteArray, ini);
+        QTemporaryDir home;
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QFile::encodeName(home.path()));
+        qunsetenv("XDG_CONFIG_HOME");
+        const auto restore = qScopeGuard([&] { qputenv("HOME", oldHome); });
+        const QString path = home.filePath(file);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        if (ini.isEmpty()) {
+            QVERIFY(QFile::copy(data(u"chromium-Bookmarks"_s), path));
+        } else {
+            QVERIFY(Testing::writeFile(home.filePath(u".mozilla/firefox/profiles.ini"_s), ini));
+            RunningPlaces places(path);
+        }
+        AddressBookFile book;
+        const Run result = run(ImportFrom, book.path(), browser);
+        QVERIFY2(result.status == 0, result.errors.constData());
+        QVERIFY(!book.rows().isEmpty());
     }
 
     void writesBookmarkFiles_data()

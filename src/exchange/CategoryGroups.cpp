@@ -4,37 +4,51 @@
 
 namespace Larkspan {
 
-bool CategoryGroups::add(const Record &record)
+qsizetype CategoryGroups::bytesOf(const Record &record)
 {
-    // The texts and what holding them costs besides.
-    m_bytes += 2 * (record.type.size() + record.address.size() + record.about.size()) + 96;
-    if (m_bytes > largestBytes)
-        return false;
-    auto found = m_index.constFind(record.type);
-    if (found == m_index.cend()) {
-        found = m_index.insert(record.type, qsizetype(m_groups.size()));
-        m_groups.emplace_back();
-    }
-    m_groups[size_t(*found)].push_back(record);
-    return true;
+    return 2 * (record.type.size() + record.address.size() + record.about.size()) + 96;
 }
 
 Outcome<void> CategoryGroups::forEach(AddressTable &table,
                                       const std::function<bool(const Record &)> &each)
 {
     CategoryGroups groups;
-    bool fits = true;
-    const Outcome<void> read = table.forEach(AddressTable::Order::Records,
-                                             [&](const Record &r) { return fits = groups.add(r); });
-    if (!read.ok())
-        return read;
-    if (!fits)
-        return table.forEach(AddressTable::Order::ByCategory, each);
-    for (const std::vector<Record> &group : groups.m_groups) {
-        for (const Record &record : group) {
-            if (!each(record))
-                return {};
+    const Outcome<void> counted = table.forEach(AddressTable::Order::Records, [&](const Record &r) {
+        auto at = groups.m_index.constFind(r.type);
+        if (at == groups.m_index.cend()) {
+            at = groups.m_index.insert(r.type, qsizetype(groups.m_bytes.size()));
+            groups.m_bytes.push_back(0);
         }
+        groups.m_bytes[size_t(*at)] += bytesOf(r);
+        return true;
+    });
+    if (!counted.ok())
+        return counted;
+
+    const qsizetype categories = qsizetype(groups.m_bytes.size());
+    for (qsizetype first = 0; first < categories;) {
+        // As many categories as fit, and one at least.
+        qsizetype end = first + 1;
+        for (qsizetype bytes = groups.m_bytes[size_t(first)];
+             end < categories && bytes + groups.m_bytes[size_t(end)] <= largestBytes; ++end)
+            bytes += groups.m_bytes[size_t(end)];
+        std::vector<std::vector<Record>> held(size_t(end - first));
+        const Outcome<void> read
+            = table.forEach(AddressTable::Order::Records, [&](const Record &r) {
+                  const qsizetype at = groups.m_index.value(r.type);
+                  if (at >= first && at < end)
+                      held[size_t(at - first)].push_back(r);
+                  return true;
+              });
+        if (!read.ok())
+            return read;
+        for (const std::vector<Record> &group : held) {
+            for (const Record &record : group) {
+                if (!each(record))
+                    return {};
+            }
+        }
+        first = end;
     }
     return {};
 }

@@ -14,10 +14,11 @@ namespace Larkspan {
 class AddressTable;
 
 // A book's entries grouped by category, each category at its first entry,
-// each in record order, as a bookmark file wants them: read in one pass in
-// record order and grouped in memory, which is many times quicker than
-// asking the table for each category's entries in turn. A book too large to
-// group within `largestBytes` is left to the table.
+// each in record order, as a bookmark file wants them. The table is read in
+// record order, which is many times quicker than asking it for each
+// category's entries in turn: once to learn the categories and their sizes,
+// then once for each run of categories that fits in `largestBytes`, held in
+// memory and handed on.
 class CategoryGroups
 {
 public:
@@ -29,11 +30,11 @@ public:
                                  const std::function<bool(const Record &)> &each);
 
 private:
-    bool add(const Record &record);
+    // What holding `record` costs: its texts and what comes with them.
+    static qsizetype bytesOf(const Record &record);
 
-    QHash<QString, qsizetype> m_index; // the place of each category in m_groups
-    std::vector<std::vector<Record>> m_groups;
-    qsizetype m_bytes = 0;
+    QHash<QString, qsizetype> m_index; // each category's place in first-appearance order
+    std::vector<qsizetype> m_bytes; // what each category's entries cost
 };
 
 } // namespace Larkspan

@@ -65,7 +65,11 @@ QStringList BrowserProfiles::names()
 
 Outcome<QString> BrowserProfiles::firefoxProfile()
 {
-    const QString folder = QDir::homePath() + u"/.mozilla/firefox"_s;
+    // Firefox keeps its profiles in ~/.mozilla/firefox where that is there,
+    // and under the configuration folder where it is not.
+    const QString legacy = QDir::homePath() + u"/.mozilla/firefox"_s;
+    const QString folder
+        = QFileInfo(legacy).isDir() ? legacy : configFolder() + u"/mozilla/firefox"_s;
     QFile ini(folder + u"/profiles.ini"_s);
     if (!ini.open(QIODevice::ReadOnly))
         return Failure {missing(u"Firefox profile"_s, ini.fileName())};

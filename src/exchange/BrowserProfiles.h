@@ -8,8 +8,9 @@
 namespace Larkspan {
 
 // Where each browser keeps its bookmarks. Firefox: places.sqlite in the
-// default profile that profiles.ini (under ~/.mozilla/firefox) names, the
-// one the installation uses first. Chromium and the browsers built on it
+// default profile that profiles.ini (under ~/.mozilla/firefox, or where
+// that is not there ~/.config/mozilla/firefox) names, the one the
+// installation uses first. Chromium and the browsers built on it
 // (Google Chrome, Brave, Vivaldi, Edge): Default/Bookmarks in their folder
 // under ~/.config (or $XDG_CONFIG_HOME).
 class BrowserProfiles

@@ -16,8 +16,6 @@ namespace Larkspan {
 
 const std::vector<const ExchangeFormat *> &ExchangeFormats::all()
 {
-    // The formats with a signature of their own come before those told by
-    // their first characters.
     static const PlacesFormat places;
     static const FirefoxBackupFormat firefox;
     static const ChromiumFormat chromium;

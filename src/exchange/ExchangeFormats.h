@@ -16,7 +16,8 @@ namespace Larkspan {
 class ExchangeFormats
 {
 public:
-    // Every format, in the order detection tries them.
+    // Every format, in the order the help and the messages list them;
+    // detection tries those with a signature of their own first.
     static const std::vector<const ExchangeFormat *> &all();
     // The format with a writer called `name` ("html").
     static const ExchangeFormat *writing(const QString &name);

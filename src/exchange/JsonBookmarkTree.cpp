@@ -23,7 +23,6 @@ struct JsonBookmarkTree::Frame
     qsizetype depth = 0; // how many objects hold it, itself included
     QString title;
     QString link;
-    QString type;
     QString root;
     QString name; // of an annotation
     QString value;
@@ -43,7 +42,7 @@ Outcome<void> JsonBookmarkTree::read(const Opener &open)
     for (const Pass pass : {Pass::Folders, Pass::Bookmarks}) {
         const std::unique_ptr<QIODevice> device = open();
         if (!device)
-            return Failure {u"cannot be read again"_s};
+            return faultAt(1, u"cannot be read again"_s);
         if (const Outcome<void> walked = walk(*device, pass); !walked.ok())
             return walked;
     }
@@ -94,7 +93,6 @@ bool JsonBookmarkTree::capture(JsonPull &json, Frame &frame, Pass pass)
     const bool chromium = m_dialect == Dialect::Chromium;
     QString *field = key == (chromium ? "name" : "title") ? &frame.title
         : key == (chromium ? "url" : "uri")               ? &frame.link
-        : key == "type"                                   ? &frame.type
         : key == "root" && !chromium                      ? &frame.root
         : key == "name"                                   ? &frame.name
         : key == "value"                                  ? &frame.value

@@ -120,7 +120,8 @@ int NetscapeReader::fill(char *buffer, int size)
             return 0;
     }
     const int count = int(qMin(qsizetype(size), m_pending.size()));
-    std::memcpy(buffer, m_pending.data(), size_t(count));
+    if (count > 0)
+        std::memcpy(buffer, m_pending.data(), size_t(count));
     m_pending = m_pending.sliced(count);
     return count;
 }

@@ -46,7 +46,8 @@ int XbelReader::fill(char *buffer, int size)
     if (m_pending.isEmpty())
         m_pending = m_in.take();
     const int count = int(qMin(qsizetype(size), m_pending.size()));
-    std::memcpy(buffer, m_pending.data(), size_t(count));
+    if (count > 0)
+        std::memcpy(buffer, m_pending.data(), size_t(count));
     m_pending = m_pending.sliced(count);
     return count;
 }

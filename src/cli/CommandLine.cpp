@@ -38,6 +38,38 @@ const QStringList qtValueOptions = {u"platform"_s,
 const QStringList qtFlagOptions
     = {u"reverse"_s, u"widgetcount"_s, u"nograb"_s, u"dograb"_s, u"sync"_s};
 
+// What `larkspan --help` says first.
+QString mainDescription(const QString &program)
+{
+    return u"Keeps one person's list of web and e-mail addresses, each filed under a category\n"
+           u"with a line of information, in the address book Tessmoor.mdb of the current folder.\n"
+           u"\n"
+           u"Commands, which need no window or display:\n"
+           u"  export [--format %2] [FILE]\n"
+           u"      Writes the address book to FILE, or to standard output.\n"
+           u"  import FILE\n"
+           u"      Adds FILE's entries: any browser's or bookmark tool's file, CSV or JSON.\n"
+           u"  import --from %3 [--profile FOLDER]\n"
+           u"      Adds a browser's bookmarks, straight from its profile.\n"
+           u"See '%1 export --help' and '%1 import --help'."_s.arg(
+               program, ExchangeFormats::writerNames(u"|"_s).replace(u", "_s, u"|"_s),
+               BrowserProfiles::names().join(u'|'));
+}
+
+void acceptQtOptions(QCommandLineParser &parser)
+{
+    for (const QString &name : qtValueOptions) {
+        QCommandLineOption option(name, QString(), u"value"_s);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const QString &name : qtFlagOptions) {
+        QCommandLineOption option(name);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
 CommandLine::Answer mistake(const QString &program, const QString &message)
 {
     return {2, {}, u"%1: %2\nTry '%1 --help' for more information.\n"_s.arg(program, message)};
@@ -158,20 +190,7 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
     const QString program = QFileInfo(arguments.value(0, u"larkspan"_s)).fileName();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        u"Keeps one person's list of web and e-mail addresses, each filed under a category\n"
-        u"with a line of information, in the address book Tessmoor.mdb of the current folder.\n"
-        u"\n"
-        u"Commands, which need no window or display:\n"
-        u"  export [--format %2] [FILE]\n"
-        u"      Writes the address book to FILE, or to standard output.\n"
-        u"  import FILE\n"
-        u"      Adds FILE's entries: any browser's or bookmark tool's file, CSV or JSON.\n"
-        u"  import --from %3 [--profile FOLDER]\n"
-        u"      Adds a browser's bookmarks, straight from its profile.\n"
-        u"See '%1 export --help' and '%1 import --help'."_s.arg(
-            program, ExchangeFormats::writerNames(u"|"_s).replace(u", "_s, u"|"_s),
-            BrowserProfiles::names().join(u'|')));
+    parser.setApplicationDescription(mainDescription(program));
     // Qt's options are written with one dash (-style fusion).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // Not addHelpOption(): its --help-all promises Qt's options, which only
@@ -192,16 +211,7 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
     parser.addOption(profile);
     parser.addPositionalArgument(u"command"_s, u"export or import, as above."_s,
                                  u"[export [FILE] | import FILE | import --from BROWSER]"_s);
-    for (const QString &name : qtValueOptions) {
-        QCommandLineOption option(name, QString(), u"value"_s);
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
-    for (const QString &name : qtFlagOptions) {
-        QCommandLineOption option(name);
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
+    acceptQtOptions(parser);
 
     if (!parser.parse(arguments))
         return mistake(program, parser.errorText());

@@ -60,6 +60,10 @@ QString decodedCharacters(QStringView encoded)
     for (qsizetype i = 0; i < encoded.size();) {
         const int lead = encodedByte(encoded, i);
         const int more = lead < 0xC2 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : lead < 0xF5 ? 3 : 0;
+        if (more == 0) {
+            out += encoded[i++];
+            continue;
+        }
         QByteArray bytes(1, char(lead));
         for (int k = 1; k <= more; ++k) {
             const int next = encodedByte(encoded, i + 3 * k);
@@ -70,7 +74,7 @@ QString decodedCharacters(QStringView encoded)
         // Overlong forms and surrogates decode to U+FFFD, which stays encoded.
         const QString decoded = QString::fromUtf8(bytes);
         const QList<uint> points = decoded.toUcs4();
-        if (more > 0 && bytes.size() == more + 1 && points.size() == 1 && isReadable(points[0])) {
+        if (bytes.size() == more + 1 && points.size() == 1 && isReadable(points[0])) {
             out += decoded;
             i += 3 * (more + 1);
         } else {

@@ -1,4 +1,5 @@
 #include "cli/CommandLine.h"
+#include "cli/NoDisplay.h"
 #include "platform/DesktopPlatform.h"
 #include "platform/TerminationSignals.h"
 #include "splash/frmSplash1.h"
@@ -10,6 +11,8 @@
 
 #include <QApplication>
 #include <QIcon>
+
+#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -33,7 +36,9 @@ int main(int argc, char *argv[])
     // The address book is checked while the splash screen shows.
     Larkspan::BookCheck::start(Larkspan::BookFiles::inCurrentDirectory());
 
+    auto noDisplay = std::make_unique<Larkspan::NoDisplay>();
     QApplication app(argc, argv);
+    noDisplay.reset();
     CommandLine::setIdentity();
     QGuiApplication::setDesktopFileName(u"org.larkspan.Larkspan"_s);
     QApplication::setWindowIcon(QIcon(u":/larkspan.png"_s));

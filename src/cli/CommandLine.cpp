@@ -1,6 +1,8 @@
 #include "cli/CommandLine.h"
 
+#include "exchange/BrowserProfiles.h"
 #include "exchange/ExchangeCommand.h"
+#include "exchange/ExchangeFormats.h"
 #include "store/Schema.h"
 
 #include <QCommandLineParser>
@@ -36,6 +38,38 @@ const QStringList qtValueOptions = {u"platform"_s,
 const QStringList qtFlagOptions
     = {u"reverse"_s, u"widgetcount"_s, u"nograb"_s, u"dograb"_s, u"sync"_s};
 
+// What `larkspan --help` says first.
+QString mainDescription(const QString &program)
+{
+    return u"Keeps one person's list of web and e-mail addresses, each filed under a category\n"
+           u"with a line of information, in the address book Tessmoor.mdb of the current folder.\n"
+           u"\n"
+           u"Commands, which need no window or display:\n"
+           u"  export [--format %2] [FILE]\n"
+           u"      Writes the address book to FILE, or to standard output.\n"
+           u"  import FILE\n"
+           u"      Adds FILE's entries: any browser's or bookmark tool's file, CSV or JSON.\n"
+           u"  import --from %3 [--profile FOLDER]\n"
+           u"      Adds a browser's bookmarks, straight from its profile.\n"
+           u"See '%1 export --help' and '%1 import --help'."_s.arg(
+               program, ExchangeFormats::writerNames(u"|"_s).replace(u", "_s, u"|"_s),
+               BrowserProfiles::names().join(u'|'));
+}
+
+void acceptQtOptions(QCommandLineParser &parser)
+{
+    for (const QString &name : qtValueOptions) {
+        QCommandLineOption option(name, QString(), u"value"_s);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const QString &name : qtFlagOptions) {
+        QCommandLineOption option(name);
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
 CommandLine::Answer mistake(const QString &program, const QString &message)
 {
     return {2, {}, u"%1: %2\nTry '%1 --help' for more information.\n"_s.arg(program, message)};
@@ -47,10 +81,25 @@ const QString importName = u"import"_s;
 QCommandLineOption formatOption()
 {
     return QCommandLineOption(u"format"_s,
-                              u"export: html (a bookmark file browsers import), csv or "
-                              u"json. Without it, FILE's extension decides; standard "
-                              u"output gets html."_s,
+                              u"export: %1. Without it, FILE's extension decides; standard "
+                              u"output gets html."_s.arg(ExchangeFormats::writerNames()),
                               u"format"_s);
+}
+
+QCommandLineOption fromOption()
+{
+    return QCommandLineOption(u"from"_s,
+                              u"import: the bookmarks of a browser, straight from its profile: "
+                              u"%1."_s.arg(BrowserProfiles::names().join(u", "_s)),
+                              u"browser"_s);
+}
+
+QCommandLineOption profileOption()
+{
+    return QCommandLineOption(u"profile"_s,
+                              u"import --from: the profile folder to read instead of the "
+                              u"browser's default profile."_s,
+                              u"folder"_s);
 }
 
 // `larkspan export --help`, `larkspan import --help`.
@@ -60,21 +109,57 @@ QString commandHelp(const QString &command)
     if (command == exportName) {
         parser.setApplicationDescription(
             u"Writes every entry of the address book (Tessmoor.mdb of the current folder) to\n"
-            u"FILE, or to standard output without FILE. No window or display is needed."_s);
+            u"FILE, or to standard output without FILE. No window or display is needed.\n"
+            u"Formats:\n"_s
+            + ExchangeFormats::helpLines(u"  "_s, ExchangeFormats::Formats::Written));
         parser.addOption(formatOption());
         parser.addPositionalArgument(exportName, u"The command."_s);
-        parser.addPositionalArgument(u"FILE"_s, u"Where to write: .html, .csv or .json."_s,
-                                     u"[FILE]"_s);
+        parser.addPositionalArgument(
+            u"FILE"_s, u"Where to write, named with the format's extension."_s, u"[FILE]"_s);
     } else {
         parser.setApplicationDescription(
-            u"Adds FILE's entries to the address book (Tessmoor.mdb of the current folder) in one\n"
-            u"transaction; entries it already holds are not added again. The format (a browser's\n"
-            u"bookmark file, CSV or JSON) is told from the content. No window or display is needed."_s);
+            u"Adds the entries of FILE, or of a browser's profile, to the address book\n"
+            u"(Tessmoor.mdb of the current folder) in one transaction; entries it already holds\n"
+            u"are not added again. The format is told from the content; it may be\n"_s
+            + ExchangeFormats::helpLines(u"  "_s, ExchangeFormats::Formats::All)
+            + u"No window or display is needed, and the browser may be running."_s);
+        parser.addOption(fromOption());
+        parser.addOption(profileOption());
         parser.addPositionalArgument(importName, u"The command."_s);
-        parser.addPositionalArgument(u"FILE"_s, u"The file to read; it is only read."_s);
+        parser.addPositionalArgument(u"FILE"_s, u"The file to read; it is only read."_s,
+                                     u"FILE | --from BROWSER [--profile FOLDER]"_s);
     }
     parser.addOption(QCommandLineOption(u"home"_s, u"Use ~/Tessmoor.mdb instead."_s));
     return parser.helpText();
+}
+
+// What is wrong with an import's or an export's arguments, if anything.
+QString exchangeMistake(const QCommandLineParser &parser, const QStringList &positional,
+                        const QCommandLineOption &format, const QCommandLineOption &from,
+                        const QCommandLineOption &profile)
+{
+    const QString command = positional.value(0);
+    if (parser.isSet(format) && command != exportName)
+        return u"--format belongs to the export command."_s;
+    if ((parser.isSet(from) || parser.isSet(profile)) && command != importName)
+        return u"--from and --profile belong to the import command."_s;
+    if (parser.isSet(format) && parser.value(format).isEmpty())
+        return u"--format needs a format: %1."_s.arg(ExchangeFormats::writerNames());
+    if (parser.isSet(profile) && !parser.isSet(from))
+        return u"--profile goes with --from."_s;
+    if (parser.isSet(profile) && parser.value(profile).isEmpty())
+        return u"--profile needs a folder."_s;
+    if (parser.isSet(from) && !BrowserProfiles::names().contains(parser.value(from)))
+        return u"--from takes %1."_s.arg(BrowserProfiles::names().join(u", "_s));
+    if (command == importName && parser.isSet(from) && positional.size() != 1)
+        return u"import --from takes no FILE."_s;
+    if (command == importName && !parser.isSet(from) && positional.size() != 2)
+        return u"import takes one FILE, or --from BROWSER."_s;
+    if (command == exportName && positional.size() > 2)
+        return u"export takes at most one FILE."_s;
+    if (positional.size() > 1 && positional[1].isEmpty())
+        return u"FILE is empty."_s;
+    return {};
 }
 
 } // namespace
@@ -89,7 +174,9 @@ int CommandLine::Answer::print() const
 int CommandLine::Exchange::run() const
 {
     const QString book = QString::fromUtf16(Schema::databaseFileName);
-    return command == Command::Export ? runExport(book, format, file) : runImport(book, file);
+    if (command == Command::Export)
+        return runExport(book, format, file);
+    return browser.isEmpty() ? runImport(book, file) : runImportFrom(book, browser, profile);
 }
 
 void CommandLine::setIdentity()
@@ -103,16 +190,7 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
     const QString program = QFileInfo(arguments.value(0, u"larkspan"_s)).fileName();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        u"Keeps one person's list of web and e-mail addresses, each filed under a category\n"
-        u"with a line of information, in the address book Tessmoor.mdb of the current folder.\n"
-        u"\n"
-        u"Commands, which need no window or display:\n"
-        u"  export [--format html|csv|json] [FILE]\n"
-        u"      Writes the address book to FILE, or to standard output.\n"
-        u"  import FILE\n"
-        u"      Adds FILE's entries (a browser's bookmark file, CSV or JSON).\n"
-        u"See '%1 export --help' and '%1 import --help'."_s.arg(program));
+    parser.setApplicationDescription(mainDescription(program));
     // Qt's options are written with one dash (-style fusion).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     // Not addHelpOption(): its --help-all promises Qt's options, which only
@@ -127,18 +205,13 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
     parser.addOption(home);
     const QCommandLineOption format = formatOption();
     parser.addOption(format);
+    const QCommandLineOption from = fromOption();
+    parser.addOption(from);
+    const QCommandLineOption profile = profileOption();
+    parser.addOption(profile);
     parser.addPositionalArgument(u"command"_s, u"export or import, as above."_s,
-                                 u"[export [FILE] | import FILE]"_s);
-    for (const QString &name : qtValueOptions) {
-        QCommandLineOption option(name, QString(), u"value"_s);
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
-    for (const QString &name : qtFlagOptions) {
-        QCommandLineOption option(name);
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
+                                 u"[export [FILE] | import FILE | import --from BROWSER]"_s);
+    acceptQtOptions(parser);
 
     if (!parser.parse(arguments))
         return mistake(program, parser.errorText());
@@ -154,23 +227,22 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
                        {}};
     if (!positional.isEmpty() && !exchange)
         return mistake(program, u"Unknown command '%1'."_s.arg(command));
-    if (parser.isSet(format) && command != exportName)
-        return mistake(program, u"--format belongs to the export command."_s);
-    if (command == importName && positional.size() != 2)
-        return mistake(program, u"import takes one FILE."_s);
-    if (command == exportName && positional.size() > 2)
-        return mistake(program, u"export takes at most one FILE."_s);
+    if (const QString wrong = exchangeMistake(parser, positional, format, from, profile);
+        !wrong.isEmpty())
+        return mistake(program, wrong);
 
     // A command's FILE is where the user stands, not in the home folder.
     const QString file
         = positional.size() > 1 ? QFileInfo(positional[1]).absoluteFilePath() : QString();
+    const QString profileFolder
+        = parser.isSet(profile) ? QFileInfo(parser.value(profile)).absoluteFilePath() : QString();
     if (parser.isSet(home) && !QDir::setCurrent(QDir::homePath()))
         return Answer {
             1, {}, u"%1: Cannot enter the home folder %2.\n"_s.arg(program, QDir::homePath())};
     if (exchange)
         return Exchange {command == exportName ? Exchange::Command::Export
                                                : Exchange::Command::Import,
-                         parser.value(format), file};
+                         parser.value(format), file, parser.value(from), profileFolder};
     return StartWindows {};
 }
 

@@ -38,6 +38,8 @@ public:
         Command command = Command::Export;
         QString format; // export's --format, if given
         QString file; // empty: export to standard output
+        QString browser; // import --from
+        QString profile; // import --profile, if given
 
         int run() const;
     };

@@ -1,6 +1,8 @@
 #include "exchange/CsvFormat.h"
 
-#include "exchange/TextReader.h"
+#include "exchange/InputStream.h"
+
+#include <QList>
 
 using namespace Qt::StringLiterals;
 
@@ -29,124 +31,145 @@ void appendField(QByteArray &out, const QString &field)
     out += '"';
 }
 
-// Reads the records of one file, keeping its position between them.
-class CsvReader : public TextReader
+class CsvWriter : public EntryWriter
 {
 public:
-    using TextReader::TextReader;
-
-    bool atEnd() const { return m_pos >= m_text.size(); }
-    qsizetype position() const { return m_pos; }
-
-    // The fields of the record at the current position; on a fault, nothing,
-    // and the fault kept.
-    std::optional<QList<QString>> record()
+    void begin(QByteArray &out) override { out.append(header).append("\r\n"); }
+    bool append(QByteArray &out, const Record &record) override
     {
-        QList<QString> fields;
+        appendField(out, record.type);
+        out += ',';
+        appendField(out, record.address);
+        out += ',';
+        appendField(out, record.about);
+        out += "\r\n";
+        return true;
+    }
+    void end(QByteArray &) override {}
+};
+
+// Reads the records of one file, one at a time; every method that can fail
+// keeps the fault.
+class CsvReader
+{
+public:
+    explicit CsvReader(InputStream &in)
+        : m_in(in)
+    {}
+
+    bool atEnd() { return m_in.peek() < 0; }
+    const Failure &fault() const { return m_fault; }
+
+    // The fields of the next record; false on a fault.
+    bool record(QList<QString> &fields)
+    {
+        fields.clear();
         for (;;) {
-            std::optional<QByteArray> field
-                = m_pos < m_text.size() && m_text[m_pos] == '"' ? quotedField() : plainField();
-            if (!field)
-                return std::nullopt;
-            fields << QString::fromUtf8(*field);
-            if (atEnd())
-                return fields;
-            const char c = m_text[m_pos];
-            if (c == ',') {
-                ++m_pos;
-                continue;
+            QByteArray field;
+            if (!(m_in.peek() == '"' ? quotedField(field) : plainField(field)))
+                return false;
+            fields << QString::fromUtf8(field);
+            const int c = m_in.get();
+            if (c < 0 || c == '\n')
+                return true;
+            if (c == '\r' && m_in.peek() == '\n') {
+                m_in.get();
+                return true;
             }
-            if (c == '\n'
-                || (c == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n')) {
-                m_pos += c == '\r' ? 2 : 1;
-                return fields;
-            }
-            return failAt(m_pos,
-                          c == '\r' ? u"a carriage return outside quotes"_s
-                                    : u"text after a field's closing quote"_s);
+            if (c != ',')
+                return fail(m_in.line(),
+                            c == '\r' ? u"a carriage return outside quotes"_s
+                                      : u"text after a field's closing quote"_s);
         }
     }
 
 private:
-    std::optional<QByteArray> plainField()
+    bool plainField(QByteArray &field)
     {
-        const qsizetype start = m_pos;
-        while (m_pos < m_text.size()) {
-            const char c = m_text[m_pos];
-            if (c == ',' || c == '\n' || c == '\r')
-                break;
+        for (int c = m_in.peek(); c >= 0 && c != ',' && c != '\n' && c != '\r'; c = m_in.peek()) {
             if (c == '"')
-                return failAt(m_pos, u"a quote inside a field that does not begin with one"_s);
-            ++m_pos;
+                return fail(m_in.line(), u"a quote inside a field that does not begin with one"_s);
+            if (!grow(field, m_in.get()))
+                return false;
         }
-        return m_text.sliced(start, m_pos - start).toByteArray();
+        return true;
     }
 
-    std::optional<QByteArray> quotedField()
+    bool quotedField(QByteArray &field)
     {
-        const qsizetype opening = m_pos++;
-        QByteArray field;
-        while (m_pos < m_text.size()) {
-            const char c = m_text[m_pos++];
-            if (c != '"') {
-                field += c;
-            } else if (m_pos < m_text.size() && m_text[m_pos] == '"') {
-                field += '"';
-                ++m_pos;
-            } else {
-                return field;
+        const qsizetype opening = m_in.line();
+        m_in.get();
+        for (int c = m_in.get(); c >= 0; c = m_in.get()) {
+            if (c == '"') {
+                if (m_in.peek() != '"')
+                    return true;
+                m_in.get();
             }
+            if (!grow(field, c))
+                return false;
         }
-        return failAt(opening, u"a quoted field that is never closed"_s);
+        return fail(opening, u"a quoted field that is never closed"_s);
     }
 
-    std::nullopt_t failAt(qsizetype offset, const QString &message)
+    bool grow(QByteArray &field, int c)
     {
-        keepFault(offset, message);
-        return std::nullopt;
+        if (field.size() >= InputStream::longestText)
+            return fail(
+                m_in.line(),
+                u"a field longer than %1"_s.arg(QLatin1StringView(InputStream::longestTextName)));
+        field += char(c);
+        return true;
     }
+
+    bool fail(qsizetype line, const QString &message)
+    {
+        m_fault = faultAt(line, message);
+        return false;
+    }
+
+    InputStream &m_in;
+    Failure m_fault;
 };
 
 } // namespace
 
-void CsvFormat::begin(QByteArray &out)
+CsvFormat::CsvFormat()
+    : ExchangeFormat(u"csv"_s,
+                     u"CSV with the header Type,address,About, every field exactly as stored"_s,
+                     {u"csv"_s})
+{}
+
+bool CsvFormat::reads(QByteArrayView head) const
 {
-    out += header;
-    out += "\r\n";
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head = head.sliced(3);
+    // The reader then insists on the header as it is written.
+    return head.size() >= header.size()
+        && head.first(header.size()).compare(header, Qt::CaseInsensitive) == 0;
 }
 
-bool CsvFormat::append(QByteArray &out, const Record &record)
+Outcome<void> CsvFormat::read(const ImportSource &source, EntrySink &sink) const
 {
-    appendField(out, record.type);
-    out += ',';
-    appendField(out, record.address);
-    out += ',';
-    appendField(out, record.about);
-    out += "\r\n";
-    return true;
-}
-
-void CsvFormat::end(QByteArray &) {}
-
-Outcome<ReadEntries> CsvFormat::parse(QByteArrayView content) const
-{
-    CsvReader reader(content);
-    const auto names = reader.record();
-    if (!names || *names != QList<QString> {u"Type"_s, u"address"_s, u"About"_s})
-        return faultAt(content, 0, u"the first line is not Type,address,About"_s);
-
-    ReadEntries outcome;
+    source.input.skipByteOrderMark();
+    CsvReader reader(source.input);
+    QList<QString> fields;
+    if (!reader.record(fields) || fields != QList<QString> {u"Type"_s, u"address"_s, u"About"_s})
+        return faultAt(1, u"the first line is not Type,address,About"_s);
     while (!reader.atEnd()) {
-        const qsizetype start = reader.position();
-        const auto fields = reader.record();
-        if (!fields)
+        const qsizetype line = source.input.line();
+        if (!reader.record(fields))
             return reader.fault();
-        if (fields->size() != 3)
-            return faultAt(content, start,
-                           u"%1 fields where there must be 3"_s.arg(fields->size()));
-        outcome.records.append({fields->at(0), fields->at(1), fields->at(2)});
+        if (fields.size() != 3)
+            return faultAt(line, u"%1 fields where there must be 3"_s.arg(fields.size()));
+        if (!sink.take(ReadEntry::exact({fields[0], fields[1], fields[2]})))
+            return Failure {};
     }
-    return outcome;
+    return {};
+}
+
+std::unique_ptr<EntryWriter> CsvFormat::writer() const
+{
+    return std::make_unique<CsvWriter>();
 }
 
 } // namespace Larkspan

@@ -1,14 +1,15 @@
 #include "exchange/ExchangeCommand.h"
 
-#include "exchange/ExchangeFormat.h"
+#include "exchange/CategoryGroups.h"
+#include "exchange/ExchangeFormats.h"
+#include "exchange/ExportTarget.h"
 #include "store/AddressTable.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <QStringList>
 
-#include <cstdio>
+#include <new>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -37,19 +38,6 @@ bool isPartOfBook(const QString &file, const QString &bookPath)
     return false;
 }
 
-QString skippedReasons(const QMap<QString, qsizetype> &skipped)
-{
-    qsizetype total = 0;
-    QStringList reasons;
-    for (auto it = skipped.cbegin(); it != skipped.cend(); ++it) {
-        total += it.value();
-        reasons << u"%1 %2"_s.arg(it.value()).arg(it.key());
-    }
-    if (reasons.isEmpty())
-        return u"0 skipped"_s;
-    return u"%1 skipped (%2)"_s.arg(total).arg(reasons.join(u", "_s));
-}
-
 } // namespace
 
 ExchangeCommand::ExchangeCommand(const QString &bookPath, QIODevice &output, QIODevice &errors)
@@ -63,74 +51,77 @@ void ExchangeCommand::say(QIODevice &device, const QString &line)
     device.write((line + u'\n').toUtf8());
 }
 
+int ExchangeCommand::bookFailed(const QString &message)
+{
+    say(m_errors, u"larkspan: %1: %2"_s.arg(QFileInfo(m_bookPath).absoluteFilePath(), message));
+    return Failed;
+}
+
 int ExchangeCommand::exportBook(const QString &format, const QString &file)
 {
-    using Kind = ExchangeFormat::Kind;
-    const std::optional<Kind> kind = !format.isEmpty() ? ExchangeFormat::named(format)
-        : file.isEmpty()                               ? std::optional(Kind::Html)
-                                                       : ExchangeFormat::ofFileName(file);
+    const ExchangeFormat *kind = !format.isEmpty() ? ExchangeFormats::writing(format)
+        : file.isEmpty()                           ? ExchangeFormats::writing(u"html"_s)
+                                                   : ExchangeFormats::writingFileName(file);
     if (!kind) {
+        const QString names = ExchangeFormats::writerNames();
         say(m_errors,
             format.isEmpty()
-                ? u"larkspan export: the name %1 tells no format: give --format html, csv or json"_s
-                      .arg(file)
-                : u"larkspan export: no format is called %1: use html, csv or json"_s.arg(format));
+                ? u"larkspan export: the name %1 tells no format: give --format %2"_s.arg(file,
+                                                                                          names)
+                : u"larkspan export: no format is called %1: use %2"_s.arg(format, names));
         return Misused;
     }
     if (!file.isEmpty() && isPartOfBook(file, m_bookPath)) {
         say(m_errors, u"larkspan export: %1 is the address book itself"_s.arg(file));
         return Misused;
     }
+    return exportTo(*kind, file);
+}
 
+int ExchangeCommand::exportTo(const ExchangeFormat &format, const QString &file)
+{
     AddressTable table;
     const QFileInfo book(m_bookPath);
     const bool bookExists = book.exists() || book.isSymLink();
     if (bookExists) {
         if (const Outcome<void> opened = table.open(m_bookPath, AddressTable::Use::Reading);
-            !opened.ok()) {
-            say(m_errors, opened.error());
-            return Failed;
-        }
+            !opened.ok())
+            return bookFailed(opened.error());
     }
 
-    QSaveFile saved(file);
-    if (!file.isEmpty() && !saved.open(QIODevice::WriteOnly)) {
-        say(m_errors, u"larkspan export: cannot write %1: %2"_s.arg(file, saved.errorString()));
+    ExportTarget target(file, m_output);
+    if (!target.open()) {
+        say(m_errors, u"larkspan export: "_s + target.failure());
         return Failed;
     }
-    QIODevice &target = file.isEmpty() ? m_output : saved;
-
-    const std::unique_ptr<ExchangeFormat> writer = ExchangeFormat::make(*kind);
+    const std::unique_ptr<EntryWriter> writer = format.writer();
     QByteArray buffer;
     buffer.reserve(chunkBytes + chunkBytes / 4);
-    bool written = true;
     auto flush = [&] {
-        written = written && target.write(buffer) == buffer.size();
+        const bool written = target.write(buffer);
         buffer.resize(0);
         return written;
     };
     qsizetype leftOut = 0;
     writer->begin(buffer);
     if (bookExists) {
-        const auto order = writer->groupsByCategory() ? AddressTable::Order::ByCategory
-                                                      : AddressTable::Order::Records;
-        const Outcome<void> read = table.forEach(order, [&](const Record &record) {
+        const auto each = [&](const Record &record) {
             if (!writer->append(buffer, record))
                 ++leftOut;
             return buffer.size() < chunkBytes || flush();
-        });
+        };
+        const Outcome<void> read = writer->groupsByCategory()
+            ? CategoryGroups::forEach(table, each)
+            : table.forEach(AddressTable::Order::Records, each);
         if (!read.ok()) {
-            saved.cancelWriting();
-            say(m_errors, read.error());
-            return Failed;
+            target.cancel();
+            return bookFailed(read.error());
         }
     }
     writer->end(buffer);
-    flush();
-    if (!written || (!file.isEmpty() && !saved.commit())) {
-        const QString where = file.isEmpty() ? u"the output"_s : file;
-        saved.cancelWriting();
-        say(m_errors, u"larkspan export: cannot write %1: %2"_s.arg(where, target.errorString()));
+    if (!flush() || !target.finish()) {
+        target.cancel();
+        say(m_errors, u"larkspan export: "_s + target.failure());
         return Failed;
     }
     if (leftOut > 0)
@@ -139,70 +130,23 @@ int ExchangeCommand::exportBook(const QString &format, const QString &file)
     return Done;
 }
 
-int ExchangeCommand::importFile(const QString &file)
-{
-    QFile input(file);
-    if (!input.open(QIODevice::ReadOnly)) {
-        say(m_errors, u"larkspan import: cannot read %1: %2"_s.arg(file, input.errorString()));
-        return Failed;
-    }
-    const QByteArray content = input.readAll();
-    if (input.error() != QFileDevice::NoError) {
-        say(m_errors, u"larkspan import: cannot read %1: %2"_s.arg(file, input.errorString()));
-        return Failed;
-    }
-    const Outcome<ReadEntries> outcome
-        = ExchangeFormat::make(ExchangeFormat::ofContent(content))->read(content);
-    if (!outcome.ok()) {
-        say(m_errors, u"%1:%2"_s.arg(file, outcome.error()));
-        return Failed;
-    }
-    const ReadEntries &read = outcome.value();
-
-    AddressTable table;
-    table.setNotice([this](const QString &text) { say(m_errors, u"larkspan: "_s + text); });
-    if (const Outcome<void> opened = table.open(m_bookPath, AddressTable::Use::Changes);
-        !opened.ok()) {
-        say(m_errors, opened.error());
-        return Failed;
-    }
-    Outcome<std::unique_ptr<AddressTable::Additions>> additions = table.beginAdditions();
-    if (!additions.ok()) {
-        say(m_errors, additions.error());
-        return Failed;
-    }
-    qsizetype added = 0;
-    for (const Record &record : read.records) {
-        const Outcome<bool> one = additions.value()->add(record);
-        if (!one.ok()) {
-            say(m_errors, one.error());
-            return Failed;
-        }
-        added += one.value() ? 1 : 0;
-    }
-    if (const Outcome<void> committed = additions.value()->commit(); !committed.ok()) {
-        say(m_errors, committed.error());
-        return Failed;
-    }
-    say(m_output,
-        u"%1 added, %2 already present, %3"_s.arg(added)
-            .arg(read.records.size() - added)
-            .arg(skippedReasons(read.skipped)));
-    return Done;
-}
-
 namespace {
 
 template<typename Command> int onStandardStreams(const QString &bookPath, Command command)
 {
+    // Straight to the file descriptors, so that every failed write is seen.
     QFile output;
     QFile errors;
-    output.open(stdout, QIODevice::WriteOnly);
-    errors.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    output.open(STDOUT_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
+    errors.open(STDERR_FILENO, QIODevice::WriteOnly | QIODevice::Unbuffered);
     ExchangeCommand exchange(bookPath, output, errors);
-    const int status = command(exchange);
-    output.flush();
-    return status;
+    try {
+        return command(exchange);
+    } catch (const std::bad_alloc &) {
+        // Whatever was under way is undone as the stack unwinds.
+        errors.write("larkspan: out of memory\n");
+        return ExchangeCommand::Failed;
+    }
 }
 
 } // namespace
@@ -216,6 +160,12 @@ int runExport(const QString &bookPath, const QString &format, const QString &fil
 int runImport(const QString &bookPath, const QString &file)
 {
     return onStandardStreams(bookPath, [&](ExchangeCommand &c) { return c.importFile(file); });
+}
+
+int runImportFrom(const QString &bookPath, const QString &browser, const QString &profile)
+{
+    return onStandardStreams(bookPath,
+                             [&](ExchangeCommand &c) { return c.importFrom(browser, profile); });
 }
 
 } // namespace Larkspan

@@ -1,22 +1,27 @@
 #pragma once
 
+#include <QIODevice>
 #include <QString>
-
-class QIODevice;
 
 namespace Larkspan {
 
-// The commands "export" and "import", which carry the address book to and
-// from the files of other programs. They need no display, only a
-// QCoreApplication (for the SQL driver and the Jet converter's path).
+class ExchangeFormat;
+
+// The export and import commands, on the address book at `bookPath`.
 //
 // Export writes every entry of the book to a file, or to `output`, and
 // never to the book itself; a book that is not there yet is exported
-// empty, not created. Import reads the whole file before it opens the
-// book, so a malformed file leaves the book as it was, to the byte; the
-// entries go in as one transaction, and those the book held already are
-// not added again. The closing line of an import goes to `output`;
-// failures, and what an export had to leave out, go to `errors`.
+// empty, not created. A write that fails is an error, with the system's
+// reason, and leaves a file that was there as it was.
+//
+// Import reads its file as a stream and adds its entries as they come, all
+// in one transaction: a malformed file (its line told), a full disk, a
+// killed process or memory running out leaves the book as it was. Entries
+// the book held already are not added again (BookmarkIndex says when a
+// bookmark is held; a CSV or JSON entry must match in all three fields).
+//
+// The closing line of an import goes to `output`; failures, and what an
+// export had to leave out, go to `errors`.
 class ExchangeCommand
 {
 public:
@@ -24,14 +29,23 @@ public:
 
     ExchangeCommand(const QString &bookPath, QIODevice &output, QIODevice &errors);
 
-    // `format`: "html", "csv" or "json"; when empty, FILE's extension
-    // decides, and standard output gets HTML.
+    // `format`: a writer's name (ExchangeFormats); when empty, FILE's
+    // extension decides, and standard output gets HTML.
     int exportBook(const QString &format, const QString &file);
     // The format is told from the content.
     int importFile(const QString &file);
+    // The bookmarks of `browser` ("firefox", "chromium", ...), from its
+    // default profile or from the profile folder `profile`.
+    int importFrom(const QString &browser, const QString &profile);
 
 private:
+    int importPath(const QString &file, const QString &shownAs);
+    int addEntries(const ExchangeFormat &format, const QString &file, const QString &shownAs,
+                   QIODevice &input);
+    int exportTo(const ExchangeFormat &format, const QString &file);
     void say(QIODevice &device, const QString &line);
+    // "larkspan: BOOK: message", for what the book's engine answered.
+    int bookFailed(const QString &message);
 
     QString m_bookPath;
     QIODevice &m_output;
@@ -43,5 +57,6 @@ private:
 // with standard output and standard error; they answer the exit status.
 int runExport(const QString &bookPath, const QString &format, const QString &file);
 int runImport(const QString &bookPath, const QString &file);
+int runImportFrom(const QString &bookPath, const QString &browser, const QString &profile);
 
 } // namespace Larkspan

@@ -1,8 +1,10 @@
 #include "exchange/JsonFormat.h"
 
-#include "exchange/TextReader.h"
+#include "exchange/InputStream.h"
+#include "exchange/JsonPull.h"
 
 using namespace Qt::StringLiterals;
+using Token = Larkspan::JsonPull::Token;
 
 namespace Larkspan {
 
@@ -36,227 +38,115 @@ void appendText(QByteArray &out, const QString &text)
     out += '"';
 }
 
-// Walks one file; every method that can fail answers false and keeps the
-// fault.
-class JsonReader : public TextReader
+class JsonWriter : public EntryWriter
 {
 public:
-    using TextReader::TextReader;
-
-    bool entries(QList<Record> &records)
+    void begin(QByteArray &out) override
     {
-        if (!expect('[', u"the file is not a JSON array"_s))
-            return false;
-        if (!peek(']')) {
-            do {
-                Record record;
-                if (!entry(record))
-                    return false;
-                records.append(std::move(record));
-            } while (peek(','));
-            if (!expect(']', u"a comma or the array's closing bracket is missing"_s))
-                return false;
-        }
-        skipSpace();
-        return m_pos == m_text.size() || failAt(m_pos, u"text after the array"_s);
+        out += '[';
+        m_first = true;
     }
+    bool append(QByteArray &out, const Record &record) override
+    {
+        out += m_first ? "\n" : ",\n";
+        m_first = false;
+        const QString *fields[3] = {&record.type, &record.address, &record.about};
+        for (int i = 0; i < 3; ++i) {
+            out += i == 0 ? "  {\"" : ", \"";
+            out += keys[i];
+            out += "\": ";
+            appendText(out, *fields[i]);
+        }
+        out += '}';
+        return true;
+    }
+    void end(QByteArray &out) override { out += m_first ? "]\n" : "\n]\n"; }
 
 private:
-    bool entry(Record &record)
-    {
-        skipSpace();
-        const qsizetype opening = m_pos;
-        if (!expect('{', u"an entry is not an object"_s))
-            return false;
-        QString *fields[3] = {&record.type, &record.address, &record.about};
-        bool seen[3] = {false, false, false};
-        if (!peek('}')) {
-            do {
-                skipSpace();
-                const qsizetype keyAt = m_pos;
-                QByteArray key;
-                if (!text(key))
-                    return false;
-                int index = 0;
-                while (index < 3 && key != keys[index])
-                    ++index;
-                if (index == 3)
-                    return failAt(keyAt, u"unknown key \"%1\""_s.arg(QString::fromUtf8(key)));
-                if (seen[index])
-                    return failAt(keyAt, u"\"%1\" appears twice"_s.arg(QString::fromUtf8(key)));
-                seen[index] = true;
-                if (!expect(':', u"a colon is missing after a key"_s))
-                    return false;
-                skipSpace();
-                QByteArray value;
-                if (!text(value))
-                    return false;
-                *fields[index] = QString::fromUtf8(value);
-            } while (peek(','));
-            if (!expect('}', u"a comma or the entry's closing brace is missing"_s))
-                return false;
-        }
-        for (int i = 0; i < 3; ++i) {
-            if (!seen[i])
-                return failAt(opening,
-                              u"the entry has no \"%1\""_s.arg(QString::fromUtf8(keys[i])));
-        }
-        return true;
-    }
-
-    bool text(QByteArray &out)
-    {
-        if (m_pos >= m_text.size() || m_text[m_pos] != '"')
-            return failAt(m_pos, u"a text in double quotes is expected"_s);
-        const qsizetype opening = m_pos++;
-        while (m_pos < m_text.size()) {
-            const char c = m_text[m_pos];
-            if (c == '"') {
-                ++m_pos;
-                return true;
-            }
-            if (static_cast<uchar>(c) < 0x20)
-                return failAt(m_pos, u"a control character inside a text"_s);
-            if (c != '\\') {
-                out += c;
-                ++m_pos;
-            } else if (!escape(out)) {
-                return false;
-            }
-        }
-        return failAt(opening, u"a text that is never closed"_s);
-    }
-
-    bool escape(QByteArray &out)
-    {
-        const qsizetype at = m_pos++;
-        if (m_pos >= m_text.size())
-            return failAt(at, u"an escape at the end of the file"_s);
-        const char c = m_text[m_pos++];
-        switch (c) {
-        case '"':
-        case '\\':
-        case '/':
-            out += c;
-            return true;
-        case 'b':
-            out += '\b';
-            return true;
-        case 'f':
-            out += '\f';
-            return true;
-        case 'n':
-            out += '\n';
-            return true;
-        case 'r':
-            out += '\r';
-            return true;
-        case 't':
-            out += '\t';
-            return true;
-        case 'u':
-            break;
-        default:
-            return failAt(at, u"an unknown escape"_s);
-        }
-        char32_t point = 0;
-        if (!hex4(point))
-            return failAt(at, u"a \\u escape needs four hexadecimal digits"_s);
-        if (point >= 0xDC00 && point <= 0xDFFF)
-            return failAt(at, u"half a surrogate pair, which no entry can hold"_s);
-        if (point >= 0xD800 && point <= 0xDBFF) {
-            char32_t low = 0;
-            if (!m_text.sliced(m_pos).startsWith("\\u"))
-                return failAt(at, u"half a surrogate pair, which no entry can hold"_s);
-            m_pos += 2;
-            if (!hex4(low) || low < 0xDC00 || low > 0xDFFF)
-                return failAt(at, u"half a surrogate pair, which no entry can hold"_s);
-            point = 0x10000 + ((point - 0xD800) << 10) + (low - 0xDC00);
-        }
-        out += QStringView(QChar::fromUcs4(point)).toUtf8();
-        return true;
-    }
-
-    bool hex4(char32_t &point)
-    {
-        if (m_text.size() - m_pos < 4)
-            return false;
-        for (int i = 0; i < 4; ++i) {
-            const char c = m_text[m_pos++];
-            const int digit = c >= '0' && c <= '9' ? c - '0'
-                : c >= 'a' && c <= 'f'             ? c - 'a' + 10
-                : c >= 'A' && c <= 'F'             ? c - 'A' + 10
-                                                   : -1;
-            if (digit < 0)
-                return false;
-            point = point * 16 + char32_t(digit);
-        }
-        return true;
-    }
-
-    void skipSpace()
-    {
-        while (m_pos < m_text.size()
-               && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t' || m_text[m_pos] == '\n'
-                   || m_text[m_pos] == '\r'))
-            ++m_pos;
-    }
-
-    // Passes over white space and then `c` when it comes next.
-    bool peek(char c)
-    {
-        skipSpace();
-        if (m_pos < m_text.size() && m_text[m_pos] == c) {
-            ++m_pos;
-            return true;
-        }
-        return false;
-    }
-
-    bool expect(char c, const QString &message) { return peek(c) || failAt(m_pos, message); }
-
-    bool failAt(qsizetype offset, const QString &message)
-    {
-        keepFault(offset, message);
-        return false;
-    }
+    bool m_first = true;
 };
+
+// One entry, from its opening brace on.
+Outcome<Record> entry(JsonPull &json)
+{
+    const qsizetype opening = json.line();
+    Record record;
+    QString *fields[3] = {&record.type, &record.address, &record.about};
+    bool seen[3] = {false, false, false};
+    for (Token token = json.next(); token != Token::EndObject; token = json.next()) {
+        if (token == Token::Fault)
+            return json.fault();
+        const QByteArray key = json.text();
+        int index = 0;
+        while (index < 3 && key != keys[index])
+            ++index;
+        if (index == 3)
+            return faultAt(json.line(), u"unknown key \"%1\""_s.arg(QString::fromUtf8(key)));
+        if (seen[index])
+            return faultAt(json.line(), u"\"%1\" appears twice"_s.arg(QString::fromUtf8(key)));
+        seen[index] = true;
+        token = json.next();
+        if (token == Token::Fault)
+            return json.fault();
+        if (token != Token::Text)
+            return faultAt(json.line(), u"a text in double quotes is expected"_s);
+        *fields[index] = QString::fromUtf8(json.text());
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (!seen[i])
+            return faultAt(opening, u"the entry has no \"%1\""_s.arg(QString::fromUtf8(keys[i])));
+    }
+    return record;
+}
 
 } // namespace
 
-void JsonFormat::begin(QByteArray &out)
+char firstCharacter(QByteArrayView head)
 {
-    out += '[';
-    m_first = true;
-}
-
-bool JsonFormat::append(QByteArray &out, const Record &record)
-{
-    out += m_first ? "\n" : ",\n";
-    m_first = false;
-    const QString *fields[3] = {&record.type, &record.address, &record.about};
-    for (int i = 0; i < 3; ++i) {
-        out += i == 0 ? "  {\"" : ", \"";
-        out += keys[i];
-        out += "\": ";
-        appendText(out, *fields[i]);
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head = head.sliced(3);
+    for (const char c : head) {
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
+            return c;
     }
-    out += '}';
-    return true;
+    return 0;
 }
 
-void JsonFormat::end(QByteArray &out)
+JsonFormat::JsonFormat()
+    : ExchangeFormat(u"json"_s,
+                     u"Larkspan's JSON, an array of entries with every field exactly as stored"_s,
+                     {u"json"_s})
+{}
+
+bool JsonFormat::reads(QByteArrayView head) const
 {
-    out += m_first ? "]\n" : "\n]\n";
+    return firstCharacter(head) == '[';
 }
 
-Outcome<ReadEntries> JsonFormat::parse(QByteArrayView content) const
+Outcome<void> JsonFormat::read(const ImportSource &source, EntrySink &sink) const
 {
-    JsonReader reader(content);
-    ReadEntries outcome;
-    if (!reader.entries(outcome.records))
-        return reader.fault();
-    return outcome;
+    JsonPull json(source.input);
+    if (json.next() != Token::BeginArray)
+        return faultAt(json.line(), u"the file is not a JSON array"_s);
+    for (Token token = json.next(); token != Token::EndArray; token = json.next()) {
+        if (token == Token::Fault)
+            return json.fault();
+        if (token != Token::BeginObject)
+            return faultAt(json.line(), u"an entry is not an object"_s);
+        const Outcome<Record> record = entry(json);
+        if (!record.ok())
+            return record.failure();
+        if (!sink.take(ReadEntry::exact(record.value())))
+            return Failure {};
+    }
+    if (json.next() != Token::End)
+        return json.fault();
+    return {};
+}
+
+std::unique_ptr<EntryWriter> JsonFormat::writer() const
+{
+    return std::make_unique<JsonWriter>();
 }
 
 } // namespace Larkspan

@@ -4,22 +4,22 @@
 
 namespace Larkspan {
 
-// A JSON array of objects with the keys "Type", "address" and "About",
-// each a text, one object per entry. Reading takes exactly that shape and
-// says on which line it is broken; a \u escape of half a surrogate pair is
-// refused, since no entry can hold one.
+// Larkspan's own JSON: an array of objects with the keys "Type", "address"
+// and "About", each a text, one object per entry. Reading takes exactly that
+// shape and says on which line it is broken; a \u escape of half a surrogate
+// pair is refused, since no entry can hold one.
 class JsonFormat : public ExchangeFormat
 {
 public:
-    void begin(QByteArray &out) override;
-    bool append(QByteArray &out, const Record &record) override;
-    void end(QByteArray &out) override;
-
-protected:
-    Outcome<ReadEntries> parse(QByteArrayView content) const override;
-
-private:
-    bool m_first = true;
+    JsonFormat();
+    bool reads(QByteArrayView head) const override;
+    bool holdsBookmarks() const override { return false; }
+    Outcome<void> read(const ImportSource &source, EntrySink &sink) const override;
+    std::unique_ptr<EntryWriter> writer() const override;
 };
+
+// The first character of `head` that is not white space (a byte order mark
+// passed over), or 0.
+char firstCharacter(QByteArrayView head);
 
 } // namespace Larkspan

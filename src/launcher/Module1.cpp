@@ -1,5 +1,6 @@
 #include "launcher/Module1.h"
 
+#include "platform/AddressKind.h"
 #include "platform/Platform.h"
 
 #include <optional>
@@ -21,14 +22,14 @@ Larkspan::Outcome<qintptr> shellExecute(const QString &file)
 
 qsizetype highestPieceIndex(const QString &address)
 {
-    if (address.isEmpty())
+    if (Larkspan::addressKind(address) == Larkspan::AddressKind::Empty)
         return -1;
     return address.count(u'@');
 }
 
 void OpenAddress()
 {
-    if (highestPieceIndex(TargetAddress) == 0) {
+    if (Larkspan::addressKind(TargetAddress) == Larkspan::AddressKind::Web) {
         // Web address: the browser program first, then the address itself.
         // The address is never handed to the browser program. A step that
         // fails is skipped: neither outcome is looked at.
@@ -41,7 +42,7 @@ void OpenAddress()
     // E-mail address (or none at all): a mailto link, the address as it is.
     // The shell's result is not looked at; a failure of the call itself is
     // one that no handler here takes.
-    Larkspan::orRaiseUnhandled(shellExecute(QString::fromUtf16(mailtoPrefix) + TargetAddress));
+    Larkspan::orRaiseUnhandled(shellExecute(Larkspan::mailtoScheme.toString() + TargetAddress));
 }
 
 } // namespace Module1

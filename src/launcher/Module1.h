@@ -25,7 +25,6 @@ void OpenAddress();
 qsizetype highestPieceIndex(const QString &address);
 
 // Fixed texts of the launcher.
-inline constexpr char16_t mailtoPrefix[] = u"mailto:";
 inline constexpr char16_t workingDirectory[] = u"C:\\";
 inline constexpr char16_t browserProgram[] = u"C:\\program files\\internet explorer\\Iexplore.exe";
 inline constexpr int showNormal = 1;

@@ -75,12 +75,13 @@ Outcome<void> BookSync::start(bool bookBehind)
     }
     if (bookBehind)
         owe();
+    if (!m_settings.live)
+        return {}; // all goes into the book at once, when the run finishes
     if (m_settings.writable && owing()) {
         if (Outcome<void> published = publish(); !published.ok())
             return published;
     }
-    if (m_settings.live)
-        m_thread = std::thread(&BookSync::watch, this);
+    m_thread = std::thread(&BookSync::watch, this);
     return {};
 }
 

@@ -37,7 +37,8 @@ private Q_SLOTS:
 
     // A CSV file imported into an empty folder and exported again comes back
     // byte for byte, through the installed program with no display; a wrong
-    // command line is refused before anything is opened.
+    // command line is refused before anything is opened, a failed write is
+    // an error, and the windows say that they need a display.
     void exportsWhatItImportedWithoutADisplay()
     {
         QTemporaryDir folder;
@@ -58,6 +59,14 @@ private Q_SLOTS:
                              program.readAll() + program.readAllStandardError());
         };
         QCOMPARE(larkspan({u"import"_s}).first, 2);
+        QCOMPARE(larkspan({u"export"_s, u""_s}).first, 2);
+        QCOMPARE(larkspan({u"export"_s, u"--format"_s, u""_s}).first, 2);
+        const auto full = larkspan({u"export"_s, u"--format"_s, u"csv"_s, u"/dev/full"_s});
+        QCOMPARE(full.first, 1);
+        QVERIFY2(full.second.contains("the disk is full"), full.second.constData());
+        const auto windows = larkspan({});
+        QCOMPARE(windows.first, 1);
+        QVERIFY2(windows.second.contains("the windows need a display"), windows.second.constData());
         QCOMPARE(larkspan({u"import"_s, u"in.csv"_s}),
                  std::pair(0, "2 added, 0 already present, 0 skipped\n"_ba));
         QCOMPARE(larkspan({u"export"_s, u"out.csv"_s}), std::pair(0, QByteArray()));

@@ -21,14 +21,14 @@ int main(int argc, char *argv[])
     using Larkspan::CommandLine;
 
     // The command line first, with no display needed: --help, --version,
-    // mistakes, export and import never open a window.
+    // mistakes and the commands on the book never open a window.
     CommandLine::Outcome outcome;
     {
         QCoreApplication commandLine(argc, argv);
         CommandLine::setIdentity();
         outcome = CommandLine::run(QCoreApplication::arguments());
-        if (const auto *exchange = std::get_if<CommandLine::Exchange>(&outcome))
-            return exchange->run();
+        if (const auto *command = std::get_if<CommandLine::BookCommand>(&outcome))
+            return command->run();
     }
     if (const auto *answer = std::get_if<CommandLine::Answer>(&outcome))
         return answer->print();

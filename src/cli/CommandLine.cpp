@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include "cli/DeletedCommand.h"
+
 #include "exchange/BrowserProfiles.h"
 #include "exchange/ExchangeCommand.h"
 #include "exchange/ExchangeFormats.h"
@@ -8,6 +10,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
@@ -51,6 +54,14 @@ QString mainDescription(const QString &program)
            u"      Adds FILE's entries: any browser's or bookmark tool's file, CSV or JSON.\n"
            u"  import --from %3 [--profile FOLDER]\n"
            u"      Adds a browser's bookmarks, straight from its profile.\n"
+           u"  deleted [--purge]\n"
+           u"      Lists the entries deleted in the last 30 days on any copy of the book,\n"
+           u"      newest first and numbered; --purge forgets them for good.\n"
+           u"  restore N...\n"
+           u"      Brings back the deleted entries with these numbers, each in its place.\n"
+           u"\n"
+           u"In the main window, Ctrl+Z takes the last change of the session back (again and\n"
+           u"again), and Ctrl+Shift+Z or Ctrl+Y makes it again.\n"
            u"See '%1 export --help' and '%1 import --help'."_s.arg(
                program, ExchangeFormats::writerNames(u"|"_s).replace(u", "_s, u"|"_s),
                BrowserProfiles::names().join(u'|'));
@@ -77,6 +88,31 @@ CommandLine::Answer mistake(const QString &program, const QString &message)
 
 const QString exportName = u"export"_s;
 const QString importName = u"import"_s;
+const QString deletedName = u"deleted"_s;
+const QString restoreName = u"restore"_s;
+
+// What is wrong with the arguments of "deleted" or "restore", if anything;
+// the numbers that restore takes.
+QString deletedMistake(const QStringList &positional, bool purge, QList<int> *numbers)
+{
+    const QString command = positional.value(0);
+    if (purge && command != deletedName)
+        return u"--purge belongs to the deleted command."_s;
+    if (command == deletedName && positional.size() > 1)
+        return u"deleted takes no FILE or number."_s;
+    if (command != restoreName)
+        return {};
+    if (positional.size() < 2)
+        return u"restore takes the numbers that 'deleted' lists."_s;
+    for (const QString &argument : positional.mid(1)) {
+        bool isNumber = false;
+        const int number = argument.toInt(&isNumber);
+        if (!isNumber || number < 1)
+            return u"restore takes the numbers that 'deleted' lists, not '%1'."_s.arg(argument);
+        numbers->append(number);
+    }
+    return {};
+}
 
 QCommandLineOption formatOption()
 {
@@ -171,11 +207,23 @@ int CommandLine::Answer::print() const
     return exitCode;
 }
 
-int CommandLine::Exchange::run() const
+int CommandLine::BookCommand::run() const
 {
     const QString book = QString::fromUtf16(Schema::databaseFileName);
-    if (command == Command::Export)
+    switch (command) {
+    case Command::Export:
         return runExport(book, format, file);
+    case Command::Import:
+        break;
+    case Command::Deleted:
+    case Command::Restore:
+        QFile output, errors;
+        output.open(stdout, QIODevice::WriteOnly);
+        errors.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
+        return command == Command::Deleted
+            ? DeletedCommand::list(book, purge, output, errors)
+            : DeletedCommand::restore(book, numbers, output, errors);
+    }
     return browser.isEmpty() ? runImport(book, file) : runImportFrom(book, browser, profile);
 }
 
@@ -209,8 +257,12 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
     parser.addOption(from);
     const QCommandLineOption profile = profileOption();
     parser.addOption(profile);
-    parser.addPositionalArgument(u"command"_s, u"export or import, as above."_s,
-                                 u"[export [FILE] | import FILE | import --from BROWSER]"_s);
+    const QCommandLineOption purge(u"purge"_s,
+                                   u"deleted: forget the deleted entries for good."_s);
+    parser.addOption(purge);
+    parser.addPositionalArgument(
+        u"command"_s, u"export, import, deleted or restore, as above."_s,
+        u"[export [FILE] | import FILE | import --from BROWSER | deleted | restore N...]"_s);
     acceptQtOptions(parser);
 
     if (!parser.parse(arguments))
@@ -218,6 +270,7 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
     const QStringList positional = parser.positionalArguments();
     const QString command = positional.value(0);
     const bool exchange = command == exportName || command == importName;
+    const bool deletedOnes = command == deletedName || command == restoreName;
     if (parser.isSet(help))
         return Answer {0, exchange ? commandHelp(command) : parser.helpText(), {}};
     if (parser.isSet(version))
@@ -225,9 +278,13 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
                        u"%1 %2\n"_s.arg(QCoreApplication::applicationName(),
                                         QCoreApplication::applicationVersion()),
                        {}};
-    if (!positional.isEmpty() && !exchange)
+    if (!positional.isEmpty() && !exchange && !deletedOnes)
         return mistake(program, u"Unknown command '%1'."_s.arg(command));
     if (const QString wrong = exchangeMistake(parser, positional, format, from, profile);
+        !wrong.isEmpty())
+        return mistake(program, wrong);
+    QList<int> numbers;
+    if (const QString wrong = deletedMistake(positional, parser.isSet(purge), &numbers);
         !wrong.isEmpty())
         return mistake(program, wrong);
 
@@ -239,10 +296,23 @@ CommandLine::Outcome CommandLine::run(const QStringList &arguments)
     if (parser.isSet(home) && !QDir::setCurrent(QDir::homePath()))
         return Answer {
             1, {}, u"%1: Cannot enter the home folder %2.\n"_s.arg(program, QDir::homePath())};
+    using Command = BookCommand::Command;
+    if (deletedOnes)
+        return BookCommand {command == deletedName ? Command::Deleted : Command::Restore,
+                            {},
+                            {},
+                            {},
+                            {},
+                            parser.isSet(purge),
+                            numbers};
     if (exchange)
-        return Exchange {command == exportName ? Exchange::Command::Export
-                                               : Exchange::Command::Import,
-                         parser.value(format), file, parser.value(from), profileFolder};
+        return BookCommand {command == exportName ? Command::Export : Command::Import,
+                            parser.value(format),
+                            file,
+                            parser.value(from),
+                            profileFolder,
+                            false,
+                            {}};
     return StartWindows {};
 }
 

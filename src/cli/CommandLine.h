@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QList>
 #include <QStringList>
 
 #include <variant>
@@ -30,21 +31,24 @@ public:
     {
     };
 
-    // Export or import on the address book of the current folder, with no
-    // display: run() it and end with the status it answers.
-    struct Exchange
+    // A command on the address book of the current folder, with no display
+    // (export, import, deleted, restore): run() it and end with the status
+    // it answers.
+    struct BookCommand
     {
-        enum class Command { Export, Import };
+        enum class Command { Export, Import, Deleted, Restore };
         Command command = Command::Export;
         QString format; // export's --format, if given
         QString file; // empty: export to standard output
         QString browser; // import --from
         QString profile; // import --profile, if given
+        bool purge = false; // deleted --purge
+        QList<int> numbers; // restore's
 
         int run() const;
     };
 
-    using Outcome = std::variant<Answer, StartWindows, Exchange>;
+    using Outcome = std::variant<Answer, StartWindows, BookCommand>;
 
     // Sets the application's name and version, which --help and --version
     // show and the windows use as their caption.

@@ -184,7 +184,9 @@ Outcome<std::unique_ptr<AddressTable::Additions>> AddressTable::beginAdditions()
     // journal of each statement to undo it alone; kept on disk, that is a
     // dozen writes per entry.
     sqlite3_exec(db, "PRAGMA temp_store=MEMORY", nullptr, nullptr, nullptr);
-    sqlite3_exec(db, "PRAGMA cache_size=-262144", nullptr, nullptr, nullptr);
+    // A larger cache than usual, but one that keeps an import of any size
+    // within about a hundred megabytes.
+    sqlite3_exec(db, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);
     std::unique_ptr<Additions> additions(new Additions(std::move(state)));
     Additions::State &s = *additions->m_state;
     // Taking the write lock first makes "held before" one fixed moment, even

@@ -2,6 +2,7 @@
 // from a file with no display at all, and, started the way its menu entry
 // starts it, opens the address book in the home folder and converts it with
 // the installed reader.
+#include "AddressBookFile.h"
 #include "JetTestSupport.h"
 
 #include "store/FileFormat.h"
@@ -69,6 +70,15 @@ private Q_SLOTS:
         QVERIFY2(windows.second.contains("the windows need a display"), windows.second.constData());
         QCOMPARE(larkspan({u"import"_s, u"in.csv"_s}),
                  std::pair(0, "2 added, 0 already present, 0 skipped\n"_ba));
+        // An entry another tool deleted is listed, and comes back once, in its place.
+        AddressBookFile::sql(folder.filePath(u"Tessmoor.mdb"_s),
+                             u"DELETE FROM Informaiton WHERE address = 'www.example.org'"_s);
+        const auto listed = larkspan({u"deleted"_s});
+        QVERIFY2(listed.first == 0
+                     && listed.second.endsWith("\tÜnïcödé 😀\twww.example.org\ttwo\n"_ba),
+                 listed.second.constData());
+        QCOMPARE(larkspan({u"restore"_s, u"1"_s}).first, 0);
+        QCOMPARE(larkspan({u"restore"_s, u"1"_s}).first, 2);
         QCOMPARE(larkspan({u"export"_s, u"out.csv"_s}), std::pair(0, QByteArray()));
         QCOMPARE(readFile(folder.filePath(u"out.csv"_s)), csv);
     }

@@ -268,6 +268,33 @@ int runBook(int entries, bool skewed)
                },
                [form] { form->mnuedit_Click(int(Form1::EditItem::Delete)); }));
 
+    // Ctrl+Z after a Delete: the entry back in its place, the lists rebuilt;
+    // then Ctrl+Y takes it away again.
+    auto deleteOne = [&] {
+        form->Text1->setText(typical);
+        const QSignalBlocker blocker(form->lstAddress);
+        form->lstAddress->clear();
+        form->lstAddress->addItem(u"www.undone.example.org"_s);
+        form->lstAddress->setCurrentRow(0);
+        orRaiseUnhandled(form->Data1->table().insert({typical, u"www.undone.example.org"_s, u"x"_s}));
+        form->mnuedit_Click(int(Form1::EditItem::Delete));
+    };
+    report(u"Ctrl+Z, a deleted entry back"_s,
+           measure(deleteOne, [form] { form->Undo_Press(false); }));
+    report(u"Ctrl+Y, deleted again"_s,
+           measure([&] { deleteOne(); form->Undo_Press(false); }, [form] { form->Undo_Press(true); }));
+    // The list of deleted entries, with 10,000 of them.
+    if (entries >= 10000) {
+        // Deleted by another program, and taken in before the timing.
+        orRaiseUnhandled(form->Data1->table().publish());
+        PlainSql::run(path, "DELETE FROM Informaiton WHERE rowid IN (SELECT rowid FROM"
+                            " Informaiton ORDER BY rowid DESC LIMIT 10000)");
+        orRaiseUnhandled(form->Data1->table().deletedEntries());
+        report(u"the list of 10,000 deleted entries"_s, measure({}, [form] {
+                   orRaiseUnhandled(form->Data1->table().deletedEntries());
+               }, {}, 5));
+    }
+
     // A change, from the handler until the book in its folder holds it: the
     // moment it waits for more, then the book written whole and put in place.
     constexpr int writes = 5;

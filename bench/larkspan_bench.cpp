@@ -276,23 +276,30 @@ int runBook(int entries, bool skewed)
         form->lstAddress->clear();
         form->lstAddress->addItem(u"www.undone.example.org"_s);
         form->lstAddress->setCurrentRow(0);
-        orRaiseUnhandled(form->Data1->table().insert({typical, u"www.undone.example.org"_s, u"x"_s}));
+        orRaiseUnhandled(
+            form->Data1->table().insert({typical, u"www.undone.example.org"_s, u"x"_s}));
         form->mnuedit_Click(int(Form1::EditItem::Delete));
     };
     report(u"Ctrl+Z, a deleted entry back"_s,
            measure(deleteOne, [form] { form->Undo_Press(false); }));
     report(u"Ctrl+Y, deleted again"_s,
-           measure([&] { deleteOne(); form->Undo_Press(false); }, [form] { form->Undo_Press(true); }));
+           measure(
+               [&] {
+                   deleteOne();
+                   form->Undo_Press(false);
+               },
+               [form] { form->Undo_Press(true); }));
     // The list of deleted entries, with 10,000 of them.
     if (entries >= 10000) {
         // Deleted by another program, and taken in before the timing.
         orRaiseUnhandled(form->Data1->table().publish());
-        PlainSql::run(path, "DELETE FROM Informaiton WHERE rowid IN (SELECT rowid FROM"
-                            " Informaiton ORDER BY rowid DESC LIMIT 10000)");
+        PlainSql::run(path,
+                      "DELETE FROM Informaiton WHERE rowid IN (SELECT rowid FROM"
+                      " Informaiton ORDER BY rowid DESC LIMIT 10000)");
         orRaiseUnhandled(form->Data1->table().deletedEntries());
-        report(u"the list of 10,000 deleted entries"_s, measure({}, [form] {
-                   orRaiseUnhandled(form->Data1->table().deletedEntries());
-               }, {}, 5));
+        report(u"the list of 10,000 deleted entries"_s,
+               measure(
+                   {}, [form] { orRaiseUnhandled(form->Data1->table().deletedEntries()); }, {}, 5));
     }
 
     // A change, from the handler until the book in its folder holds it: the
@@ -303,8 +310,7 @@ int runBook(int entries, bool skewed)
             QThread::usleep(200);
     };
     int added = 0;
-    report(u"a change, until it is in Tessmoor.mdb"_s,
-           Timing::measure(writes, {}, [&] {
+    report(u"a change, until it is in Tessmoor.mdb"_s, Timing::measure(writes, {}, [&] {
                const std::optional<FileStamp> before = FileStamp::of(path);
                orRaiseUnhandled(form->Data1->table().insert(
                    {typical, u"www.written%1.example.org"_s.arg(++added), u"x"_s}));
@@ -320,13 +326,14 @@ int runBook(int entries, bool skewed)
                    orRaiseUnhandled(form->Data1->table().publish());
                    const QString made = dir.filePath(u"copy.tmp"_s);
                    QFile::copy(path, made);
-                   PlainSql::run(made, "INSERT INTO Informaiton (Type, address, About)"
-                                       " SELECT Type, address || '.copy', 'copy' FROM"
-                                       " Informaiton ORDER BY rowid DESC LIMIT 10;"
-                                       " UPDATE Informaiton SET About = 'changed' WHERE rowid IN"
-                                       " (SELECT rowid FROM Informaiton LIMIT 10 OFFSET 100);"
-                                       " DELETE FROM Informaiton WHERE rowid IN"
-                                       " (SELECT rowid FROM Informaiton LIMIT 10 OFFSET 200)");
+                   PlainSql::run(made,
+                                 "INSERT INTO Informaiton (Type, address, About)"
+                                 " SELECT Type, address || '.copy', 'copy' FROM"
+                                 " Informaiton ORDER BY rowid DESC LIMIT 10;"
+                                 " UPDATE Informaiton SET About = 'changed' WHERE rowid IN"
+                                 " (SELECT rowid FROM Informaiton LIMIT 10 OFFSET 100);"
+                                 " DELETE FROM Informaiton WHERE rowid IN"
+                                 " (SELECT rowid FROM Informaiton LIMIT 10 OFFSET 200)");
                    QFile::rename(made, copy);
                },
                [&] {

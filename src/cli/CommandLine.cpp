@@ -220,9 +220,8 @@ int CommandLine::BookCommand::run() const
         QFile output, errors;
         output.open(stdout, QIODevice::WriteOnly);
         errors.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered);
-        return command == Command::Deleted
-            ? DeletedCommand::list(book, purge, output, errors)
-            : DeletedCommand::restore(book, numbers, output, errors);
+        return command == Command::Deleted ? DeletedCommand::list(book, purge, output, errors)
+                                           : DeletedCommand::restore(book, numbers, output, errors);
     }
     return browser.isEmpty() ? runImport(book, file) : runImportFrom(book, browser, profile);
 }
@@ -233,86 +232,105 @@ void CommandLine::setIdentity()
     QCoreApplication::setApplicationVersion(QStringLiteral(LARKSPAN_VERSION));
 }
 
+namespace {
+
+// The options of the whole command line, made once for the parser and read
+// back from it.
+struct Options
+{
+    QCommandLineOption help {{u"h"_s, u"help"_s, u"?"_s}, u"Displays these options."_s};
+    QCommandLineOption version {{u"v"_s, u"version"_s}, u"Displays version information."_s};
+    QCommandLineOption home {u"home"_s,
+                             u"Open the address book in your home folder (~/Tessmoor.mdb) "
+                             u"instead of the current folder. The application menu starts "
+                             u"Larkspan this way."_s};
+    QCommandLineOption format = formatOption();
+    QCommandLineOption from = fromOption();
+    QCommandLineOption profile = profileOption();
+    QCommandLineOption purge {u"purge"_s, u"deleted: forget the deleted entries for good."_s};
+
+    explicit Options(QCommandLineParser &parser)
+    {
+        // Not addHelpOption(): its --help-all promises Qt's options, which
+        // only the windows' application object could list.
+        for (const QCommandLineOption *option :
+             {&help, &version, &home, &format, &from, &profile, &purge})
+            parser.addOption(*option);
+        parser.addPositionalArgument(
+            u"command"_s, u"export, import, deleted or restore, as above."_s,
+            u"[export [FILE] | import FILE | import --from BROWSER | deleted | restore N...]"_s);
+        acceptQtOptions(parser);
+    }
+};
+
+// The command on the book that the arguments, found sound, ask for.
+CommandLine::BookCommand bookCommand(const QCommandLineParser &parser, const Options &options,
+                                     const QStringList &positional, const QList<int> &numbers)
+{
+    using Command = CommandLine::BookCommand::Command;
+    const QString command = positional.value(0);
+    if (command == deletedName || command == restoreName)
+        return {command == deletedName ? Command::Deleted : Command::Restore,
+                {},
+                {},
+                {},
+                {},
+                parser.isSet(options.purge),
+                numbers};
+    // A command's FILE is where the user stands, not in the home folder.
+    const QString file
+        = positional.size() > 1 ? QFileInfo(positional[1]).absoluteFilePath() : QString();
+    const QString profileFolder = parser.isSet(options.profile)
+        ? QFileInfo(parser.value(options.profile)).absoluteFilePath()
+        : QString();
+    return {command == exportName ? Command::Export : Command::Import,
+            parser.value(options.format),
+            file,
+            parser.value(options.from),
+            profileFolder,
+            false,
+            {}};
+}
+
+} // namespace
+
 CommandLine::Outcome CommandLine::run(const QStringList &arguments)
 {
     const QString program = QFileInfo(arguments.value(0, u"larkspan"_s)).fileName();
-
     QCommandLineParser parser;
     parser.setApplicationDescription(mainDescription(program));
     // Qt's options are written with one dash (-style fusion).
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    // Not addHelpOption(): its --help-all promises Qt's options, which only
-    // the windows' application object could list.
-    const QCommandLineOption help({u"h"_s, u"help"_s, u"?"_s}, u"Displays these options."_s);
-    parser.addOption(help);
-    const QCommandLineOption version = parser.addVersionOption();
-    const QCommandLineOption home(
-        u"home"_s,
-        u"Open the address book in your home folder (~/Tessmoor.mdb) instead of the "
-        u"current folder. The application menu starts Larkspan this way."_s);
-    parser.addOption(home);
-    const QCommandLineOption format = formatOption();
-    parser.addOption(format);
-    const QCommandLineOption from = fromOption();
-    parser.addOption(from);
-    const QCommandLineOption profile = profileOption();
-    parser.addOption(profile);
-    const QCommandLineOption purge(u"purge"_s,
-                                   u"deleted: forget the deleted entries for good."_s);
-    parser.addOption(purge);
-    parser.addPositionalArgument(
-        u"command"_s, u"export, import, deleted or restore, as above."_s,
-        u"[export [FILE] | import FILE | import --from BROWSER | deleted | restore N...]"_s);
-    acceptQtOptions(parser);
+    const Options options(parser);
 
     if (!parser.parse(arguments))
         return mistake(program, parser.errorText());
     const QStringList positional = parser.positionalArguments();
     const QString command = positional.value(0);
     const bool exchange = command == exportName || command == importName;
-    const bool deletedOnes = command == deletedName || command == restoreName;
-    if (parser.isSet(help))
+    const bool onTheBook = exchange || command == deletedName || command == restoreName;
+    if (parser.isSet(options.help))
         return Answer {0, exchange ? commandHelp(command) : parser.helpText(), {}};
-    if (parser.isSet(version))
+    if (parser.isSet(options.version))
         return Answer {0,
                        u"%1 %2\n"_s.arg(QCoreApplication::applicationName(),
                                         QCoreApplication::applicationVersion()),
                        {}};
-    if (!positional.isEmpty() && !exchange && !deletedOnes)
+    if (!positional.isEmpty() && !onTheBook)
         return mistake(program, u"Unknown command '%1'."_s.arg(command));
-    if (const QString wrong = exchangeMistake(parser, positional, format, from, profile);
-        !wrong.isEmpty())
-        return mistake(program, wrong);
     QList<int> numbers;
-    if (const QString wrong = deletedMistake(positional, parser.isSet(purge), &numbers);
-        !wrong.isEmpty())
-        return mistake(program, wrong);
-
-    // A command's FILE is where the user stands, not in the home folder.
-    const QString file
-        = positional.size() > 1 ? QFileInfo(positional[1]).absoluteFilePath() : QString();
-    const QString profileFolder
-        = parser.isSet(profile) ? QFileInfo(parser.value(profile)).absoluteFilePath() : QString();
-    if (parser.isSet(home) && !QDir::setCurrent(QDir::homePath()))
+    for (const QString &wrong :
+         {exchangeMistake(parser, positional, options.format, options.from, options.profile),
+          deletedMistake(positional, parser.isSet(options.purge), &numbers)}) {
+        if (!wrong.isEmpty())
+            return mistake(program, wrong);
+    }
+    const BookCommand book = bookCommand(parser, options, positional, numbers);
+    if (parser.isSet(options.home) && !QDir::setCurrent(QDir::homePath()))
         return Answer {
             1, {}, u"%1: Cannot enter the home folder %2.\n"_s.arg(program, QDir::homePath())};
-    using Command = BookCommand::Command;
-    if (deletedOnes)
-        return BookCommand {command == deletedName ? Command::Deleted : Command::Restore,
-                            {},
-                            {},
-                            {},
-                            {},
-                            parser.isSet(purge),
-                            numbers};
-    if (exchange)
-        return BookCommand {command == exportName ? Command::Export : Command::Import,
-                            parser.value(format),
-                            file,
-                            parser.value(from),
-                            profileFolder,
-                            false,
-                            {}};
+    if (onTheBook)
+        return book;
     return StartWindows {};
 }
 

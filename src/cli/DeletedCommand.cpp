@@ -58,11 +58,11 @@ int list(const QString &bookPath, bool purge, QIODevice &output, QIODevice &erro
         return say(errors, u"larkspan: "_s + deleted.error()), Failed;
     int number = 0;
     for (const DeletedEntry &entry : deleted.value()) {
-        const QString when = QDateTime::fromMSecsSinceEpoch(entry.deletedMs)
-                                 .toString(u"yyyy-MM-dd HH:mm"_s);
-        say(output, u"%1\t%2\t%3\t%4\t%5"_s.arg(++number).arg(when, entry.record.type,
-                                                          entry.record.address,
-                                                          firstLine(entry.record.about)));
+        const QString when
+            = QDateTime::fromMSecsSinceEpoch(entry.deletedMs).toString(u"yyyy-MM-dd HH:mm"_s);
+        say(output,
+            u"%1\t%2\t%3\t%4\t%5"_s.arg(++number).arg(when, entry.record.type, entry.record.address,
+                                                      firstLine(entry.record.about)));
     }
     return Done;
 }
@@ -78,8 +78,9 @@ int restore(const QString &bookPath, const QList<int> &numbers, QIODevice &outpu
         return say(errors, u"larkspan: "_s + deleted.error()), Failed;
     for (const int number : numbers) {
         if (number < 1 || number > deleted.value().size()) {
-            say(errors, u"larkspan restore: there is no deleted entry %1; 'larkspan deleted'"
-                        u" lists them"_s.arg(number));
+            say(errors,
+                u"larkspan restore: there is no deleted entry %1; 'larkspan deleted'"
+                u" lists them"_s.arg(number));
             return Misused;
         }
     }
@@ -92,8 +93,9 @@ int restore(const QString &bookPath, const QList<int> &numbers, QIODevice &outpu
         const Outcome<std::optional<QByteArray>> back = table.restoreDeleted(entry.id);
         if (!back.ok())
             return say(errors, u"larkspan: "_s + back.error()), Failed;
-        say(output, u"%1\t%2\t%3"_s.arg(back.value() ? u"restored"_s : u"already back"_s,
-                                       entry.record.type, entry.record.address));
+        say(output,
+            u"%1\t%2\t%3"_s.arg(back.value() ? u"restored"_s : u"already back"_s, entry.record.type,
+                                entry.record.address));
     }
     return Done;
 }

@@ -49,8 +49,8 @@ Form1::Form1()
     // What the store finds to tell (a conflict copy that is no address book)
     // comes from its own thread, and is told here when the window is free.
     Data1->table().setNotice([this](const QString &text) {
-        QMetaObject::invokeMethod(this, [text] { platform().messageBox(text); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [text] { platform().messageBox(text); }, Qt::QueuedConnection);
     });
     std::ignore = Data1->open(BookFiles::inCurrentDirectory());
 }
@@ -163,8 +163,8 @@ void Form1::buildUndoKeys()
     undoKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     redoKey = new QAction(u"Redo"_s, this);
     redoKey->setObjectName(u"redoKey"_s);
-    redoKey->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z),
-                           QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    redoKey->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
     addActions({undoKey, redoKey});
     connect(undoKey, &QAction::triggered, this, [this] { Undo_Press(false); });
     connect(redoKey, &QAction::triggered, this, [this] { Undo_Press(true); });
@@ -176,8 +176,8 @@ void Form1::buildUndoKeys()
             names << key.toString(QKeySequence::NativeText);
         return names.join(u" or "_s);
     };
-    setAccessibleDescription(u"%1 undoes the last change, %2 makes it again"_s.arg(
-        keys(undoKey), keys(redoKey)));
+    setAccessibleDescription(
+        u"%1 undoes the last change, %2 makes it again"_s.arg(keys(undoKey), keys(redoKey)));
 }
 
 void Form1::connectHandlers()

@@ -128,8 +128,7 @@ Outcome<void> writeNamed(const QString &folder, const QString &name, const QStri
         return systemFailure(u"cannot write the address book"_s);
     if (unnamed) {
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(out);
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, namePath.constData(),
-                     AT_SYMLINK_FOLLOW)
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, namePath.constData(), AT_SYMLINK_FOLLOW)
             != 0)
             return systemFailure(u"cannot write in %1"_s.arg(folder));
     }
@@ -144,8 +143,8 @@ Outcome<void> copy(sqlite3 *from, const QString &to)
 {
     QFile::remove(to);
     SqliteConnection target;
-    if (Outcome<void> opened = target.open(
-            to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, 0);
+    if (Outcome<void> opened
+        = target.open(to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, 0);
         !opened.ok())
         return opened;
     // The image is written once and whole; nothing needs to survive a crash
@@ -168,7 +167,7 @@ Outcome<void> read(const QString &path, const QString &to, const QString &uri)
     SqliteConnection book;
     if (Outcome<void> opened
         = book.open(uri.isEmpty() ? BookFiles::uri(path, BookFiles::Access::Look) : uri,
-                                         SQLITE_OPEN_READONLY, Schema::busyTimeoutMs);
+                    SQLITE_OPEN_READONLY, Schema::busyTimeoutMs);
         !opened.ok())
         return opened;
     return copy(book.handle(), to);
@@ -192,13 +191,11 @@ Outcome<QString> replace(const QString &image, const QString &path)
     const QByteArray to = QFile::encodeName(path);
     QString displaced = tempPath;
     for (int attempt = 0;; ++attempt) {
-        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE)
-            == 0)
+        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0)
             break;
         if (errno == ENOENT && attempt < 3) {
             // No book yet: the new one goes in unless one came meanwhile.
-            if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
-                            RENAME_NOREPLACE)
+            if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE)
                 == 0) {
                 displaced.clear();
                 break;

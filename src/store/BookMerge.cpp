@@ -195,8 +195,7 @@ Outcome<Plan> walk(SqliteConnection &ours)
     return plan;
 }
 
-Outcome<void> runFor(SqliteConnection &ours, QStringView sql,
-                     const std::vector<QByteArray> &ids)
+Outcome<void> runFor(SqliteConnection &ours, QStringView sql, const std::vector<QByteArray> &ids)
 {
     SqliteStatement statement(ours.handle(), sql);
     if (!statement.prepared())

@@ -53,8 +53,8 @@ BookSync::BookSync(StateFolder &folder, Settings settings, Notice notice)
     , m_notice(std::move(notice))
     , m_seen(m_settings.seen)
 {
-    std::ignore = m_connection.open(m_settings.workingCopy, SQLITE_OPEN_READWRITE,
-                                    workingCopyBusyMs);
+    std::ignore
+        = m_connection.open(m_settings.workingCopy, SQLITE_OPEN_READWRITE, workingCopyBusyMs);
 }
 
 BookSync::~BookSync()
@@ -219,8 +219,7 @@ Outcome<void> BookSync::bringIn(bool held)
     return takeIn(m_settings.book, true, nullptr, held);
 }
 
-Outcome<void> BookSync::takeIn(const QString &file, bool fromBook, bool *copyUsable,
-                               bool held)
+Outcome<void> BookSync::takeIn(const QString &file, bool fromBook, bool *copyUsable, bool held)
 {
     const std::optional<FileStamp> before = FileStamp::of(file);
     const QString image = m_folder.newImagePath();
@@ -319,8 +318,8 @@ Outcome<void> BookSync::publish()
     // drop the connection's lock.
     SqliteConnection holder;
     if (QFileInfo::exists(m_settings.book) && !BookFiles::inWalMode(m_settings.book)) {
-        if (Outcome<void> opened = holder.open(m_settings.book, SQLITE_OPEN_READWRITE,
-                                               Schema::busyTimeoutMs);
+        if (Outcome<void> opened
+            = holder.open(m_settings.book, SQLITE_OPEN_READWRITE, Schema::busyTimeoutMs);
             !opened.ok())
             return opened;
         if (Outcome<void> held = holder.exec(u"BEGIN IMMEDIATE"); !held.ok())
@@ -332,8 +331,8 @@ Outcome<void> BookSync::publish()
     {
         const std::lock_guard state(m_state);
         if (m_refused && m_refused == FileStamp::of(m_settings.book))
-            return Failure {u"%1 was replaced by a file that is no address book"_s.arg(
-                m_settings.book)};
+            return Failure {
+                u"%1 was replaced by a file that is no address book"_s.arg(m_settings.book)};
         changes = m_changes;
     }
     const QString image = m_folder.newImagePath();

@@ -43,7 +43,8 @@ Outcome<QList<DeletedEntry>> DeletedEntries::list()
     QList<DeletedEntry> entries;
     int rc = SQLITE_ROW;
     while ((rc = rows.step()) == SQLITE_ROW)
-        entries.append({rows.blob(0), rows.integer(1), {rows.qtext(2), rows.qtext(3), rows.qtext(4)}});
+        entries.append(
+            {rows.blob(0), rows.integer(1), {rows.qtext(2), rows.qtext(3), rows.qtext(4)}});
     if (rc != SQLITE_DONE)
         return rows.failure();
     return entries;

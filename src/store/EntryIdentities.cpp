@@ -77,8 +77,8 @@ Outcome<std::optional<QString>> sqlOf(SqliteConnection &connection, const Object
 
 } // namespace
 
-QByteArray EntryIdentities::identityOf(qint64 row, const QByteArray &type, const QByteArray &address,
-                                       const QByteArray &about)
+QByteArray EntryIdentities::identityOf(qint64 row, const QByteArray &type,
+                                       const QByteArray &address, const QByteArray &about)
 {
     QCryptographicHash fields(QCryptographicHash::Sha256);
     for (const QByteArray *field : {&type, &address, &about}) {
@@ -135,7 +135,7 @@ Outcome<void> EntryIdentities::ensureObjects()
         // another tool made its own under the name.
         if (sql.value()) {
             const QString drop = u"DROP %1 \"%2\""_s.arg(QString::fromUtf16(object.type).toUpper(),
-                                                        QString::fromUtf16(object.name));
+                                                         QString::fromUtf16(object.name));
             if (const Outcome<void> dropped = m_connection.exec(drop); !dropped.ok())
                 return dropped;
         }

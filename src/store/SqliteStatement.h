@@ -78,7 +78,10 @@ public:
     }
 
     qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
-    bool isNull(int column) const { return sqlite3_column_type(m_statement, column) == SQLITE_NULL; }
+    bool isNull(int column) const
+    {
+        return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+    }
     QByteArray blob(int column) const
     {
         return QByteArray(static_cast<const char *>(sqlite3_column_blob(m_statement, column)),

@@ -79,10 +79,7 @@ struct Book
     }
 
     // The table as the book holds it, once the program has written it.
-    Records stored() const
-    {
-        return main->Data1->table().publish().ok() ? file.rows() : Records();
-    }
+    Records stored() const { return main->Data1->table().publish().ok() ? file.rows() : Records(); }
 
     // Clicks the entry (when one is given) and presses Ctrl+key: the editor
     // that came up and became active, or nullptr.
@@ -256,11 +253,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("elsewhere"); // run on the file before Ctrl+Z
         QTest::addColumn<Records>("changed");
         const Record typed {u"Typed"_s, u"typed.example"_s, QString()};
-        QTest::newRow("an entry added")
-            << Qt::Key_A << QString() << Records {web, late, typed};
+        QTest::newRow("an entry added") << Qt::Key_A << QString() << Records {web, late, typed};
         QTest::newRow("an entry modified")
             << Qt::Key_M << QString() << Records {{typed.type, typed.address, web.about}, late};
-        QTest::newRow("an entry deleted, in its place again") << Qt::Key_D << QString() << Records {late};
+        QTest::newRow("an entry deleted, in its place again")
+            << Qt::Key_D << QString() << Records {late};
         QTest::newRow("modified, then changed elsewhere")
             << Qt::Key_M << u"UPDATE Informaiton SET About = 'theirs' WHERE Type = 'Typed'"_s
             << Records {{typed.type, typed.address, web.about}, late};

@@ -68,8 +68,8 @@ void drop(AddressTable &table, const QString &address)
 Records rowsOf(const QString &path)
 {
     Records rows;
-    for (const QStringList &row :
-         AddressBookFile::sql(path, u"SELECT Type, address, About FROM Informaiton ORDER BY rowid"_s))
+    for (const QStringList &row : AddressBookFile::sql(
+             path, u"SELECT Type, address, About FROM Informaiton ORDER BY rowid"_s))
         rows.append({row[0], row[1], row[2]});
     return rows;
 }
@@ -197,8 +197,9 @@ private Q_SLOTS:
             QVERIFY(!t.restoreDeleted(deleted.first().id).value());
         });
         if (daysLater > 30) {
-            QCOMPARE(AddressBookFile::sql(a.path(), u"SELECT address IS NULL FROM LarkspanDeleted"_s),
-                     QList<QStringList> {{u"1"_s}});
+            QCOMPARE(
+                AddressBookFile::sql(a.path(), u"SELECT address IS NULL FROM LarkspanDeleted"_s),
+                QList<QStringList> {{u"1"_s}});
             return;
         }
         QCOMPARE(rowsOf(a.path()), shared);
@@ -212,7 +213,8 @@ private Q_SLOTS:
     void aCopyThatIsNoBookIsLeftAndToldOnce()
     {
         const AddressBookFile book(shared);
-        const QString copy = book.directory() + u"/Tessmoor.sync-conflict-20261209-101500-ABCDEFG.mdb"_s;
+        const QString copy
+            = book.directory() + u"/Tessmoor.sync-conflict-20261209-101500-ABCDEFG.mdb"_s;
         QVERIFY(Testing::writeFile(copy, "not a book at all"));
         QStringList told;
         for (int runs = 0; runs < 2; ++runs) {
@@ -220,9 +222,10 @@ private Q_SLOTS:
             table.setNotice([&told](const QString &text) { told << text; });
             QVERIFY(table.open(book.path(), AddressTable::Use::Changes).ok());
         }
-        QCOMPARE(told, QStringList {u"Tessmoor.sync-conflict-20261209-101500-ABCDEFG.mdb lies beside"
-                                    u" the address book, but it is no address book Larkspan can"
-                                    u" use, so it was left as it is."_s});
+        QCOMPARE(told,
+                 QStringList {u"Tessmoor.sync-conflict-20261209-101500-ABCDEFG.mdb lies beside"
+                              u" the address book, but it is no address book Larkspan can"
+                              u" use, so it was left as it is."_s});
         QCOMPARE(Testing::readFile(copy), "not a book at all"_ba);
         QCOMPARE(rowsOf(book.path()), shared);
     }
@@ -237,7 +240,8 @@ private Q_SLOTS:
         QVERIFY(cutOff.waitForFinished(20000) && cutOff.exitCode() == 0);
         QCOMPARE(rowsOf(book.path()), shared);
         run(book.path(), [](AddressTable &) {});
-        const Records afterwards = shared + Records {{u"Web"_s, u"vanished.example"_s, u"stored"_s}};
+        const Records afterwards
+            = shared + Records {{u"Web"_s, u"vanished.example"_s, u"stored"_s}};
         QCOMPARE(rowsOf(book.path()), afterwards);
         QCOMPARE(filesIn(book.directory()), QStringList {u"Tessmoor.mdb"_s});
     }
@@ -287,8 +291,10 @@ private Q_SLOTS:
         for (const QStringList &count : AddressBookFile::sql(
                  book.path(), u"SELECT Type, COUNT(*) FROM Informaiton GROUP BY Type"_s))
             counts.insert(count[0], count[1]);
-        QMap<QString, QString> whole = {
-            {u"Web"_s, u"2"_s}, {u"Mail"_s, u"2"_s}, {u"Run 1"_s, u"3000"_s}, {u"Run 2"_s, u"3000"_s}};
+        QMap<QString, QString> whole = {{u"Web"_s, u"2"_s},
+                                        {u"Mail"_s, u"2"_s},
+                                        {u"Run 1"_s, u"3000"_s},
+                                        {u"Run 2"_s, u"3000"_s}};
         if (counts.contains(u"Run 0"_s))
             whole.insert(u"Run 0"_s, u"3000"_s);
         QCOMPARE(counts, whole);

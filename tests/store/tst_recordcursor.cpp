@@ -89,8 +89,9 @@ private Q_SLOTS:
                                               u" address TEXT, About TEXT, PRIMARY KEY (Type))"
                                               u" WITHOUT ROWID"_s})
                                   << u"no such column: rowid"_s << 0;
-        QTest::newRow("a view") << sqlFile({u"CREATE TABLE t (Type TEXT, address TEXT, About TEXT)"_s,
-                                            u"CREATE VIEW Informaiton AS SELECT * FROM t"_s})
+        QTest::newRow("a view") << sqlFile(
+            {u"CREATE TABLE t (Type TEXT, address TEXT, About TEXT)"_s,
+             u"CREATE VIEW Informaiton AS SELECT * FROM t"_s})
                                 << u"cannot modify Informaiton because it is a view"_s << 0;
         QTest::newRow("a generated column")
             << sqlFile({u"CREATE TABLE Informaiton (Type TEXT, address TEXT,"

@@ -21,9 +21,9 @@ Outcome<void> fill(SqliteConnection &db, const QList<Record> &records,
     // The file is private until it is complete: no journal is needed, and
     // it is synced as a whole at the end. Its index comes with the companion
     // tables at its first open, built after the filling in one sort.
-    for (QStringView statement : {QStringView(u"PRAGMA journal_mode=OFF"),
-                                  QStringView(u"PRAGMA synchronous=OFF"),
-                                  Schema::createTable.view()}) {
+    for (QStringView statement :
+         {QStringView(u"PRAGMA journal_mode=OFF"), QStringView(u"PRAGMA synchronous=OFF"),
+          Schema::createTable.view()}) {
         if (Outcome<void> done = db.exec(statement); !done.ok())
             return done;
     }

@@ -1,9 +1,9 @@
 #include "store/jet/JetImport.h"
 
 #include "store/FileFormat.h"
+#include "store/FileSystem.h"
 #include "store/Schema.h"
 #include "store/jet/AddressBookWriter.h"
-#include "store/FileSystem.h"
 #include "store/jet/JetReaderProcess.h"
 #include "store/jet/LockedFile.h"
 

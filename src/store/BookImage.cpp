@@ -96,19 +96,17 @@ Outcome<void> copyInto(int out, const QString &image)
 }
 
 // A file in `folder` under `name`, complete and on disk: made without a name
-// where the file system allows, so that nothing half-written ever shows.
-Outcome<void> writeNamed(const QString &folder, const QString &name, const QString &image,
-                         const std::optional<struct stat> &book)
+// first where the system allows (`unnamed`), so that nothing half-written
+// ever shows.
+Outcome<void> writeOnce(const QString &folder, const QString &name, const QString &image,
+                        const std::optional<struct stat> &book, bool unnamed)
 {
     const QByteArray folderPath = QFile::encodeName(folder);
     const QByteArray namePath = QFile::encodeName(folder + u'/' + name);
     const mode_t mode = book ? (book->st_mode & 07777) : 0666;
-    bool unnamed = true;
-    int out = ::open(folderPath.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-    if (out < 0) {
-        unnamed = false;
-        out = ::open(namePath.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);
-    }
+    const int out = unnamed
+        ? ::open(folderPath.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, mode)
+        : ::open(namePath.constData(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, mode);
     if (out < 0)
         return systemFailure(u"cannot write in %1"_s.arg(folder));
     auto discard = qScopeGuard([&] {
@@ -130,11 +128,21 @@ Outcome<void> writeNamed(const QString &folder, const QString &name, const QStri
         const QByteArray self = "/proc/self/fd/" + QByteArray::number(out);
         if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, namePath.constData(), AT_SYMLINK_FOLLOW)
             != 0)
-            return systemFailure(u"cannot write in %1"_s.arg(folder));
+            return systemFailure(u"cannot name the new address book in %1"_s.arg(folder));
     }
     discard.dismiss();
     ::close(out);
     return {};
+}
+
+// The same, named from the start where a file without a name cannot be
+// made or named (a file system without O_TMPFILE, no /proc).
+Outcome<void> writeNamed(const QString &folder, const QString &name, const QString &image,
+                         const std::optional<struct stat> &book)
+{
+    if (writeOnce(folder, name, image, book, true).ok())
+        return {};
+    return writeOnce(folder, name, image, book, false);
 }
 
 } // namespace

@@ -53,11 +53,20 @@ Outcome<void> StateFolder::create(const QString &bookPath)
     const QByteArray key
         = QCryptographicHash::hash(bookPath.toUtf8(), QCryptographicHash::Sha256).toHex().left(32);
     m_bookFolder = stateHome() + u"/larkspan/books/"_s + QString::fromLatin1(key);
-    m_runFolder = m_bookFolder + u'/' + QUuid::createUuid().toString(QUuid::Id128);
+    const QString run = QUuid::createUuid().toString(QUuid::Id128);
+    m_runFolder = m_bookFolder + u'/' + run;
     if (!QDir().mkpath(m_runFolder)) {
-        const QString failed = m_runFolder;
-        m_runFolder.clear();
-        return Failure {u"cannot make the folder %1"_s.arg(failed)};
+        // A state folder that cannot be made (a home folder that cannot be
+        // written) gives way to the temporary folder: the book opens all the
+        // same, and only what a crash would leave there can be lost.
+        const QString tried = m_runFolder;
+        m_bookFolder = QDir::tempPath() + u"/larkspan-%1/"_s.arg(::getuid())
+            + QString::fromLatin1(key);
+        m_runFolder = m_bookFolder + u'/' + run;
+        if (!QDir().mkpath(m_runFolder)) {
+            m_runFolder.clear();
+            return Failure {u"cannot make the folder %1"_s.arg(tried)};
+        }
     }
     QFile::setPermissions(m_runFolder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     // The lock is on a file of its own: closing a descriptor of the working

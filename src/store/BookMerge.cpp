@@ -1,6 +1,7 @@
 #include "store/BookMerge.h"
 
 #include "store/EntryPlacement.h"
+#include "store/ForeignObjects.h"
 #include "store/IdentitySchema.h"
 #include "store/SqliteConnection.h"
 
@@ -241,7 +242,7 @@ Outcome<void> apply(SqliteConnection &ours, const Plan &plan)
 
 } // namespace
 
-Outcome<MergeOutcome> mergeBook(SqliteConnection &ours, const QString &theirs)
+Outcome<MergeOutcome> mergeBook(SqliteConnection &ours, const QString &theirs, bool takeTheRest)
 {
     SqliteStatement attach(ours.handle(), u"ATTACH ?1 AS theirs");
     attach.bind(1, theirs);
@@ -257,6 +258,10 @@ Outcome<MergeOutcome> mergeBook(SqliteConnection &ours, const QString &theirs)
             return found;
         if (Outcome<void> applied = apply(ours, found.value()); !applied.ok())
             return applied.failure();
+        if (takeTheRest) {
+            if (Outcome<void> taken = takeForeignObjects(ours); !taken.ok())
+                return taken.failure();
+        }
         if (Outcome<void> committed = transaction.commit(); !committed.ok())
             return committed.failure();
         return found;

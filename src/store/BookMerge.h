@@ -24,7 +24,10 @@ struct MergeOutcome
 };
 
 // Merges the book in the file at `theirs` (checked, and with identities for
-// every entry) into the database open on `ours`, in one transaction.
-Outcome<MergeOutcome> mergeBook(SqliteConnection &ours, const QString &theirs);
+// every entry) into the database open on `ours`, in one transaction. With
+// `takeTheRest`, what other programs keep in it besides the entries is
+// taken as it is there (see ForeignObjects).
+Outcome<MergeOutcome> mergeBook(SqliteConnection &ours, const QString &theirs,
+                                bool takeTheRest = false);
 
 } // namespace Larkspan

@@ -251,7 +251,7 @@ Outcome<void> BookSync::takeIn(const QString &file, bool fromBook, bool *copyUsa
         if (Outcome<bool> identified = EntryIdentities(theirs).prepare(); !identified.ok())
             return unusable(identified.failure());
     }
-    const Outcome<MergeOutcome> merged = mergeBook(m_connection, image);
+    const Outcome<MergeOutcome> merged = mergeBook(m_connection, image, fromBook);
     if (!merged.ok())
         return merged.failure();
     if (fromBook ? merged.value().theirsLacks : merged.value().oursChanged)

@@ -139,13 +139,17 @@ private Q_SLOTS:
             const QByteArray before = Testing::digest(moved);
             AddressTable running;
             QVERIFY(running.open(bookA).ok());
-            // As a sync tool delivers: a temporary file renamed over the book.
+            // As a sync tool delivers: a temporary file renamed over the book,
+            // with a table another program keeps in it.
             QVERIFY(QFile::copy(bookB, a + u"/.syncing.tmp"_s));
+            AddressBookFile::sql(a + u"/.syncing.tmp"_s, u"CREATE TABLE Theirs AS SELECT 1 AS x"_s);
             QVERIFY(::rename(qPrintable(a + u"/.syncing.tmp"_s), qPrintable(bookA)) == 0);
             QTRY_VERIFY(running.addressesOf(u"Mail"_s).value().contains(u"b@example.org"_s));
             QVERIFY(running.insert({u"Web"_s, u"after.example"_s, u"later on A"_s}).ok());
             expected.append({u"Web"_s, u"after.example"_s, u"later on A"_s});
             QTRY_COMPARE(rowsOf(bookA), expected);
+            QCOMPARE(AddressBookFile::sql(bookA, u"SELECT x FROM Theirs"_s),
+                     QList<QStringList> {{u"1"_s}});
             QCOMPARE(filesIn(a), QStringList {u"Tessmoor.mdb"_s});
             QCOMPARE(Testing::digest(moved), before);
         } else {

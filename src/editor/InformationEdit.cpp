@@ -1,6 +1,6 @@
 #include "editor/InformationEdit.h"
 
-#include "editor/StoredText.h"
+#include "store/StoredText.h"
 
 #include <QKeyEvent>
 #include <QMimeData>

@@ -1,6 +1,6 @@
 #include "window/LongText.h"
 
-#include "editor/StoredText.h"
+#include "store/StoredText.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "editor/StoredText.h"
+#include "store/StoredText.h"
 
 #include <algorithm>
 

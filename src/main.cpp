@@ -6,6 +6,7 @@
 #include "store/AddressTable.h"
 #include "store/BookCheck.h"
 #include "store/BookFiles.h"
+#include "store/jet/JetConversion.h"
 #include "window/FormInstance.h"
 #include "window/WindowServices.h"
 
@@ -19,6 +20,10 @@ using namespace Qt::StringLiterals;
 int main(int argc, char *argv[])
 {
     using Larkspan::CommandLine;
+
+    // An address book in the older Jet format is converted as it is opened.
+    Larkspan::JetImport::JetConversion jet;
+    Larkspan::BookConversion::install(&jet);
 
     // The command line first, with no display needed: --help, --version,
     // mistakes and the commands on the book never open a window.

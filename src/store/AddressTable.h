@@ -37,7 +37,7 @@ public:
     enum class Use {
         Windows, // watched while open, each change written within a moment
         Changes, // changes written when the table closes (the command line)
-        Reading, // never written, not even to give it what it lacks
+        Reading, // read as it lies, never written, not even to give it what it lacks
     };
     // Told what the user should hear of while the table is open (a conflict
     // copy beside the book that is no address book), from any thread.
@@ -149,6 +149,7 @@ private:
         Count
     };
 
+    Outcome<void> openForReading(const QString &book);
     Outcome<void> openWorkingCopy(const QString &book, Use use);
     Outcome<bool> prepareWorkingCopy(bool newBook);
     SqliteStatement *statement(Statement which, QStringView sql);
@@ -159,6 +160,8 @@ private:
     void written();
     // What the change just made to `row` can be taken back by.
     void remember(UndoHistory::Kind kind, qint64 row, const Record &before, const Record &after);
+    Outcome<UndoHistory::Result>
+    takeStep(Outcome<UndoHistory::Result> (UndoHistory::*step)(SqliteConnection &));
     Outcome<std::optional<Row>> identifiedRow(qint64 row, QByteArray *id);
 
     SqliteConnection m_db;

@@ -53,20 +53,22 @@ void AddressTable::remember(UndoHistory::Kind kind, qint64 row, const Record &be
 
 Outcome<UndoHistory::Result> AddressTable::undo()
 {
-    catchUp();
-    const Outcome<UndoHistory::Result> undone = m_history.undo(m_db);
-    if (undone.ok() && undone.value() == UndoHistory::Result::Done)
-        written();
-    return undone;
+    return takeStep(&UndoHistory::undo);
 }
 
 Outcome<UndoHistory::Result> AddressTable::redo()
 {
+    return takeStep(&UndoHistory::redo);
+}
+
+Outcome<UndoHistory::Result>
+AddressTable::takeStep(Outcome<UndoHistory::Result> (UndoHistory::*step)(SqliteConnection &))
+{
     catchUp();
-    const Outcome<UndoHistory::Result> redone = m_history.redo(m_db);
-    if (redone.ok() && redone.value() == UndoHistory::Result::Done)
+    const Outcome<UndoHistory::Result> taken = (m_history.*step)(m_db);
+    if (taken.ok() && taken.value() == UndoHistory::Result::Done)
         written();
-    return redone;
+    return taken;
 }
 
 Outcome<QList<DeletedEntry>> AddressTable::deletedEntries()

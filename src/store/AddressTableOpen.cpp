@@ -2,6 +2,7 @@
 #include "store/AddressTable.h"
 
 #include "store/BookCheck.h"
+#include "store/BookConversion.h"
 #include "store/BookFiles.h"
 #include "store/BookSync.h"
 #include "store/BuildProgress.h"
@@ -11,8 +12,6 @@
 #include "store/FileFormat.h"
 #include "store/Schema.h"
 #include "store/StateFolder.h"
-#include "store/jet/JetImport.h"
-#include "store/jet/ReaderLocation.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -82,28 +81,23 @@ Outcome<void> AddressTable::open(const QString &path, Use use)
     // Whatever fails from here on leaves the table closed.
     auto closeOnFailure = qScopeGuard([this] { close(); });
     const QString book = BookFiles::realPath(path);
-    if (QFileInfo::exists(book)) {
-        // An address book from the older desktop database format is
-        // converted first, keeping the original beside it; any other file
-        // that is not ours is refused. Either way, a file that cannot be
-        // used comes out of this exactly as it went in.
-        switch (detectFileFormat(book)) {
-        case FileFormat::Jet3:
-        case FileFormat::Jet4:
-        case FileFormat::Ace:
-        case FileFormat::NotARegularFile:
-        case FileFormat::Unreadable:
-            if (Outcome<void> converted = JetImport::convertInPlace(book, jetReaderPath());
-                !converted.ok())
-                return converted;
-            break;
-        case FileFormat::Missing:
-        case FileFormat::SQLite:
-        case FileFormat::Unknown:
-            break;
-        }
+    // An address book from the older desktop database format is converted
+    // first, keeping the original beside it; any other file that is not ours
+    // is refused. Either way, a file that cannot be used comes out of this
+    // exactly as it went in.
+    BookConversion *conversion = BookConversion::installed();
+    if (QFileInfo::exists(book) && conversion && conversion->takes(detectFileFormat(book))) {
+        if (Outcome<void> converted = conversion->convert(book); !converted.ok())
+            return converted;
     }
-    if (Outcome<void> opened = openWorkingCopy(book, use); !opened.ok())
+    // A book only read (an export) is read as it lies, in one reading, with
+    // no copy made of it; one that a crash left with a journal or a log
+    // beside it goes through the check and its recovery.
+    const bool asItLies = use == Use::Reading && QFileInfo(book).size() > 0
+        && !QFileInfo::exists(BookFiles::rollbackJournal(book))
+        && !QFileInfo::exists(BookFiles::writeAheadLog(book));
+    if (Outcome<void> opened = asItLies ? openForReading(book) : openWorkingCopy(book, use);
+        !opened.ok())
         return opened;
     closeOnFailure.dismiss();
     openTables().append(this);
@@ -113,6 +107,21 @@ Outcome<void> AddressTable::open(const QString &path, Use use)
         std::at_quick_exit(&AddressTable::closeAll);
         return true;
     }();
+    return {};
+}
+
+Outcome<void> AddressTable::openForReading(const QString &book)
+{
+    if (Outcome<void> opened = m_db.open(BookFiles::uri(book, BookFiles::Access::Look),
+                                         SQLITE_OPEN_READONLY, Schema::busyTimeoutMs);
+        !opened.ok())
+        return opened;
+    // Refused as the check refuses it: what is no table Larkspan can store
+    // to is no address book.
+    if (Outcome<void> usable = m_db.compiles(Schema::updateRecord.view()); !usable.ok())
+        return usable;
+    const Outcome<bool> inStep = CompanionTables(m_db.handle()).inStep();
+    m_companions = inStep.ok() && inStep.value();
     return {};
 }
 

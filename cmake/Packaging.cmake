@@ -22,9 +22,9 @@ set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Loaded at run time: the Qt SQL driver (a plugin), the fonts the windows are
-# drawn with, and xdg-open, which opens the addresses.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite, fonts-dejavu-core, fonts-liberation, xdg-utils")
+# Loaded at run time: the fonts the windows are drawn with, and xdg-open,
+# which opens the addresses. (SQLite itself is a library the program links.)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-liberation, xdg-utils")
 # Glyphs for Chinese, Japanese and Korean categories; the About box's System
 # Info button starts a system information tool when there is one.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-droid-fallback")

@@ -161,7 +161,7 @@ private:
     // What the change just made to `row` can be taken back by.
     void remember(UndoHistory::Kind kind, qint64 row, const Record &before, const Record &after);
     Outcome<UndoHistory::Result>
-    takeStep(Outcome<UndoHistory::Result> (UndoHistory::*step)(SqliteConnection &));
+        takeStep(Outcome<UndoHistory::Result> (UndoHistory::*step)(SqliteConnection &));
     Outcome<std::optional<Row>> identifiedRow(qint64 row, QByteArray *id);
 
     SqliteConnection m_db;

@@ -48,7 +48,6 @@ bool mayWrite(const QString &path)
 
 } // namespace
 
-
 AddressTable::AddressTable() = default;
 
 AddressTable::~AddressTable()
@@ -140,9 +139,8 @@ Outcome<void> AddressTable::openWorkingCopy(const QString &book, Use use)
     if (newBook && !writable)
         return sqliteFailure(SQLITE_CANTOPEN);
     m_folder = std::move(copy.folder);
-    if (Outcome<void> opened
-        = m_db.open(m_folder->workingCopy(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                    workingCopyBusyMs);
+    if (Outcome<void> opened = m_db.open(
+            m_folder->workingCopy(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, workingCopyBusyMs);
         !opened.ok())
         return opened;
     const Outcome<bool> prepared = prepareWorkingCopy(newBook);
@@ -152,11 +150,11 @@ Outcome<void> AddressTable::openWorkingCopy(const QString &book, Use use)
     // refused in the engine's words.
     if (!writable)
         std::ignore = m_db.exec(u"PRAGMA query_only=1");
-    m_sync = std::make_unique<BookSync>(
-        *m_folder,
-        BookSync::Settings {book, m_folder->workingCopy(), copy.stamp, writable,
-                            use == Use::Windows},
-        m_notice);
+    m_sync
+        = std::make_unique<BookSync>(*m_folder,
+                                     BookSync::Settings {book, m_folder->workingCopy(), copy.stamp,
+                                                         writable, use == Use::Windows},
+                                     m_notice);
     if (Outcome<void> started = m_sync->start(newBook || prepared.value()); !started.ok())
         return started;
     // Deleted entries are kept for a while, then forgotten, wherever they

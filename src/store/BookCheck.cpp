@@ -16,10 +16,18 @@ namespace Larkspan::BookCheck {
 
 namespace {
 
+bool isEmptyOrMissing(const QString &path)
+{
+    const QFileInfo info(path);
+    return !info.exists() || info.size() == 0;
+}
+
+} // namespace
+
 // Reading anything through a connection that may write rolls a hot journal
 // back, or, as the last connection closes, folds a write-ahead log into the
 // file and removes it with its index.
-Outcome<void> readOnceToRecover(const QString &path)
+Outcome<void> recover(const QString &path)
 {
     SqliteConnection recovery;
     if (Outcome<void> opened = recovery.open(BookFiles::uri(path, BookFiles::Access::Work),
@@ -31,20 +39,12 @@ Outcome<void> readOnceToRecover(const QString &path)
     return {};
 }
 
-bool isEmptyOrMissing(const QString &path)
-{
-    const QFileInfo info(path);
-    return !info.exists() || info.size() == 0;
-}
-
-} // namespace
-
 Outcome<void> run(const QString &path)
 {
     if (!QFileInfo::exists(path))
         return {};
     if (QFileInfo(BookFiles::rollbackJournal(path)).size() > 0) {
-        if (Outcome<void> recovered = readOnceToRecover(path); !recovered.ok())
+        if (Outcome<void> recovered = recover(path); !recovered.ok())
             return recovered;
     }
     if (QFileInfo(path).size() == 0)
@@ -74,7 +74,7 @@ Outcome<Copy> copyBook(const QString &path)
     if (Outcome<void> made = copy.folder->create(path); !made.ok())
         return made.failure();
     if (QFileInfo(BookFiles::rollbackJournal(path)).size() > 0) {
-        if (Outcome<void> recovered = readOnceToRecover(path); !recovered.ok())
+        if (Outcome<void> recovered = recover(path); !recovered.ok())
             return recovered.failure();
     }
     // A book that changes while it is read is read again.
@@ -93,7 +93,7 @@ Outcome<Copy> copyBook(const QString &path)
     // The log's content is in the copy already; folding it changes only
     // where it lies.
     if (QFileInfo::exists(BookFiles::writeAheadLog(path))) {
-        std::ignore = readOnceToRecover(path);
+        std::ignore = recover(path);
         copy.stamp = FileStamp::of(path);
     }
     return copy;

@@ -26,6 +26,11 @@ namespace Larkspan::BookCheck {
 // writing, otherwise the engine's message that says why not.
 Outcome<void> run(const QString &path);
 
+// SQLite's own recovery of the book at `path`: a read through a connection
+// that may write rolls a hot journal back, and as the last connection closes
+// a write-ahead log is folded into the file and removed with its index.
+Outcome<void> recover(const QString &path);
+
 // A book read into this run's working copy, and checked there.
 struct Copy
 {

@@ -232,11 +232,7 @@ Outcome<QString> replace(const QString &image, const QString &path)
 void removeLeftovers(const QString &path)
 {
     const QFileInfo info(path);
-    QDir folder(info.absolutePath());
-    const QStringList leftovers = folder.entryList({tempPrefix(info.fileName()) + u'*'},
-                                                   QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &leftover : leftovers)
-        folder.remove(leftover);
+    removeFilesStartingWith(info.absolutePath(), tempPrefix(info.fileName()));
 }
 
 } // namespace Larkspan::BookImage

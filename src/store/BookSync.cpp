@@ -184,16 +184,11 @@ Outcome<void> BookSync::round(bool publishing)
 bool BookSync::bookBusy() const
 {
     // A write-ahead log beside the book: another program holds it open in
-    // that mode, or one that did was cut off. Closing the last connection
-    // folds the log in and removes it, as SQLite's own recovery does.
+    // that mode, or one that did was cut off, and SQLite's recovery folds it in.
     const QString log = BookFiles::writeAheadLog(m_settings.book);
     if (!QFileInfo::exists(log))
         return false;
-    {
-        SqliteConnection fold;
-        if (fold.open(m_settings.book, SQLITE_OPEN_READWRITE, 0).ok())
-            std::ignore = fold.integer(u"PRAGMA schema_version");
-    }
+    std::ignore = BookCheck::recover(m_settings.book);
     return QFileInfo::exists(log);
 }
 

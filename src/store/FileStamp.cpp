@@ -24,12 +24,4 @@ std::optional<FileStamp> FileStamp::of(const QString &path)
     return stampOf(info);
 }
 
-std::optional<FileStamp> FileStamp::ofDescriptor(int fd)
-{
-    struct stat info = {};
-    if (::fstat(fd, &info) != 0)
-        return std::nullopt;
-    return stampOf(info);
-}
-
 } // namespace Larkspan

@@ -25,8 +25,6 @@ struct FileStamp
     // The stamp of what lies at `path` (following links), or nothing when
     // nothing does.
     static std::optional<FileStamp> of(const QString &path);
-    // The stamp of the open file `fd`.
-    static std::optional<FileStamp> ofDescriptor(int fd);
 };
 
 } // namespace Larkspan

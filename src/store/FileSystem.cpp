@@ -1,5 +1,6 @@
 #include "store/FileSystem.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -26,6 +27,15 @@ Outcome<void> syncToDisk(const QString &path)
     if (!synced)
         return Failure {errnoText(syncError)};
     return {};
+}
+
+void removeFilesStartingWith(const QString &folder, const QString &prefix)
+{
+    QDir dir(folder);
+    const QStringList leftovers
+        = dir.entryList({prefix + u'*'}, QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &leftover : leftovers)
+        dir.remove(leftover);
 }
 
 } // namespace Larkspan

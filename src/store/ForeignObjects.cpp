@@ -60,8 +60,8 @@ Outcome<void> takeForeignObjects(SqliteConnection &ours)
     // that will not go, or come, stays as it is: the entries are merged all
     // the same.
     for (auto it = mine.value().crbegin(); it != mine.value().crend(); ++it)
-        std::ignore = ours.exec(
-            u"DROP %1 IF EXISTS main.%2"_s.arg(it->type.toUpper(), quoted(it->name)));
+        std::ignore
+            = ours.exec(u"DROP %1 IF EXISTS main.%2"_s.arg(it->type.toUpper(), quoted(it->name)));
     for (const Object &object : theirs.value()) {
         // Made in "main", the first schema a name without one goes to.
         if (!ours.exec(object.sql).ok() || object.type != u"table")

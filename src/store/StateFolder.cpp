@@ -60,8 +60,8 @@ Outcome<void> StateFolder::create(const QString &bookPath)
         // written) gives way to the temporary folder: the book opens all the
         // same, and only what a crash would leave there can be lost.
         const QString tried = m_runFolder;
-        m_bookFolder = QDir::tempPath() + u"/larkspan-%1/"_s.arg(::getuid())
-            + QString::fromLatin1(key);
+        m_bookFolder
+            = QDir::tempPath() + u"/larkspan-%1/"_s.arg(::getuid()) + QString::fromLatin1(key);
         m_runFolder = m_bookFolder + u'/' + run;
         if (!QDir().mkpath(m_runFolder)) {
             m_runFolder.clear();

@@ -124,15 +124,6 @@ Outcome<KeptName> keepOldFile(const QString &path, const LockedFile &old)
     return Failure {u"no free name for keeping the old file"_s};
 }
 
-void removeLeftovers(const QString &directory, const QString &fileName)
-{
-    QDir dir(directory);
-    const QStringList leftovers
-        = dir.entryList({tempPattern(fileName) + u'*'}, QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &leftover : leftovers)
-        dir.remove(leftover);
-}
-
 } // namespace
 
 Outcome<void> convertInPlace(const QString &databasePath, const QString &readerPath,
@@ -228,7 +219,7 @@ Outcome<void> convertInPlace(const QString &databasePath, const QString &readerP
     // The conversion is done; a failure to sync now can no longer be undone
     // and leaves at worst the old state after a power loss.
     std::ignore = syncToDisk(directory);
-    removeLeftovers(directory, name);
+    removeFilesStartingWith(directory, tempPattern(name));
     return {};
 }
 

@@ -79,10 +79,10 @@ private Q_SLOTS:
             if (how == u"failure") {
                 // Everything the program reads from is gone from its working
                 // copy: the next activation of the main window fails.
-                QDirIterator copies(x.stateHome(), {u"work.db"_s}, QDir::Files,
+                QDirIterator workCopies(x.stateHome(), {u"work.db"_s}, QDir::Files,
                                     QDirIterator::Subdirectories);
-                QVERIFY(copies.hasNext());
-                const QString copy = copies.next();
+                QVERIFY(workCopies.hasNext());
+                const QString copy = workCopies.next();
                 for (const QStringList &table : AddressBookFile::sql(
                          copy, u"SELECT name FROM sqlite_master WHERE type = 'table'"_s))
                     AddressBookFile::sql(copy, u"DROP TABLE \"%1\""_s.arg(table.first()));

@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
 #include "cli/NoDisplay.h"
-#include "platform/DesktopPlatform.h"
+#include "platform/desktop/DesktopPlatform.h"
 #include "platform/TerminationSignals.h"
 #include "splash/frmSplash1.h"
 #include "store/AddressTable.h"

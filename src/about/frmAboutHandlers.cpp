@@ -1,7 +1,7 @@
 // The About box's event handlers and its public methods.
 #include "about/frmAbout.h"
 
-#include "about/SystemInfo.h"
+#include "launcher/SystemInfo.h"
 #include "launcher/Module1.h"
 #include "window/WindowServices.h"
 

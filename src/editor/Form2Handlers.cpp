@@ -8,7 +8,7 @@
 #include "window/FormInstance.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
-#include "window/LongText.h"
+#include "store/LongText.h"
 #include "window/WindowServices.h"
 
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "exchange/BookmarkLink.h"
 
 #include "platform/AddressKind.h"
-#include "platform/DesktopShell.h"
+#include "platform/ShellUrl.h"
 #include "platform/MailLink.h"
 
 #include <QList>
@@ -207,10 +207,10 @@ BookmarkLink::Stored BookmarkLink::stored(const QString &href)
     const QString link = cleaned(href);
     if (link.isEmpty())
         return {{}, u"bookmark without an address"_s};
-    if (!DesktopShell::hasScheme(link))
+    if (!ShellUrl::hasScheme(link))
         return {link, {}};
     // The common case, a plain ASCII address, is stored as it is.
-    if (const auto plain = DesktopShell::plainWebArgument(link);
+    if (const auto plain = ShellUrl::plainWebArgument(link);
         plain && QLatin1StringView(*plain) == link)
         return {link, {}};
     const QString scheme = link.first(link.indexOf(u':')).toLower();
@@ -236,12 +236,12 @@ std::optional<QByteArray> BookmarkLink::linkOf(const QString &address)
     case AddressKind::Web:
         break;
     }
-    if (std::optional<QByteArray> plain = DesktopShell::plainWebArgument(address))
+    if (std::optional<QByteArray> plain = ShellUrl::plainWebArgument(address))
         return plain;
-    const std::optional<QUrl> url = DesktopShell::urlToOpen(address);
+    const std::optional<QUrl> url = ShellUrl::urlToOpen(address);
     if (!url)
         return std::nullopt;
-    return DesktopShell::encodedArgument(*url);
+    return ShellUrl::encodedArgument(*url);
 }
 
 QString BookmarkLink::pageOf(const QString &address)
@@ -261,7 +261,7 @@ QString BookmarkLink::pageOf(const QString &address)
         }
         return page;
     }
-    if (std::optional<QByteArray> plain = DesktopShell::plainWebArgument(address)) {
+    if (std::optional<QByteArray> plain = ShellUrl::plainWebArgument(address)) {
         qsizetype pathStart = plain->indexOf("//") + 2;
         while (pathStart < plain->size() && plain->at(pathStart) != '/'
                && plain->at(pathStart) != '?')
@@ -270,7 +270,7 @@ QString BookmarkLink::pageOf(const QString &address)
             plain->insert(pathStart, '/');
         return QString::fromLatin1(*plain);
     }
-    std::optional<QUrl> url = DesktopShell::urlToOpen(address);
+    std::optional<QUrl> url = ShellUrl::urlToOpen(address);
     if (!url)
         return address;
     const QString scheme = url->scheme();
@@ -278,7 +278,7 @@ QString BookmarkLink::pageOf(const QString &address)
         url->setPort(-1);
     if (url->path().isEmpty())
         url->setPath(u"/"_s);
-    return QString::fromLatin1(DesktopShell::encodedArgument(*url));
+    return QString::fromLatin1(ShellUrl::encodedArgument(*url));
 }
 
 } // namespace Larkspan

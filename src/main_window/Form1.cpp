@@ -6,7 +6,7 @@
 #include "window/Accessibility.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
-#include "window/LongText.h"
+#include "store/LongText.h"
 #include "window/Look.h"
 #include "window/OneLineDelegate.h"
 #include "window/Twips.h"

@@ -7,7 +7,7 @@
 #include "store/RecordCursor.h"
 #include "window/HiddenTextField.h"
 #include "window/ListEvents.h"
-#include "window/LongText.h"
+#include "store/LongText.h"
 
 #include <QLabel>
 #include <QListWidget>

@@ -1,6 +1,6 @@
 #include "window/OneLineDelegate.h"
 
-#include "window/LongText.h"
+#include "store/LongText.h"
 
 namespace Larkspan {
 

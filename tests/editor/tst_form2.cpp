@@ -9,7 +9,7 @@
 #include "main_window/Form1.h"
 #include "store/RecordCursor.h"
 #include "window/FormInstance.h"
-#include "window/LongText.h"
+#include "store/LongText.h"
 #include "window/WindowServices.h"
 
 #include <QApplication>

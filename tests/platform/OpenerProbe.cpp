@@ -9,7 +9,7 @@
 // argument.
 
 #include "HostileAddresses.h"
-#include "platform/DesktopShell.h"
+#include "platform/desktop/DesktopShell.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -4,7 +4,8 @@
 #include "HostileAddresses.h"
 #include "TestFiles.h"
 
-#include "platform/DesktopShell.h"
+#include "platform/ShellUrl.h"
+#include "platform/desktop/DesktopShell.h"
 #include "platform/LinuxRegistry.h"
 #include "platform/Registry.h"
 
@@ -61,7 +62,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         QFETCH(bool, scheme);
-        QCOMPARE(DesktopShell::hasScheme(file), scheme);
+        QCOMPARE(ShellUrl::hasScheme(file), scheme);
     }
 
     // The shortcut the export takes gives the very bytes opening gives, and
@@ -85,10 +86,10 @@ private Q_SLOTS:
     {
         QFETCH(QString, file);
         QFETCH(bool, common);
-        const std::optional<QByteArray> plain = DesktopShell::plainWebArgument(file);
+        const std::optional<QByteArray> plain = ShellUrl::plainWebArgument(file);
         QVERIFY(plain.has_value() || !common);
         if (plain)
-            QCOMPARE(*plain, DesktopShell::encodedArgument(DesktopShell::urlToOpen(file).value()));
+            QCOMPARE(*plain, ShellUrl::encodedArgument(ShellUrl::urlToOpen(file).value()));
     }
 
     // "PATH" holds the first installed tool's path as NUL-terminated 8-bit

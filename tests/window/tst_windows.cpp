@@ -4,11 +4,11 @@
 #include "AddressBookFile.h"
 #include "RecordingPlatform.h"
 
-#include "about/SystemInfo.h"
+#include "launcher/SystemInfo.h"
 #include "about/frmAbout.h"
 #include "launcher/Module1.h"
 #include "main_window/Form1.h"
-#include "platform/DesktopPlatform.h"
+#include "platform/desktop/DesktopPlatform.h"
 #include "platform/Registry.h"
 #include "splash/frmSplash1.h"
 #include "store/RecordCursor.h"

@@ -1,6 +1,6 @@
-#include "platform/DesktopPlatform.h"
+#include "platform/desktop/DesktopPlatform.h"
 
-#include "platform/DesktopShell.h"
+#include "platform/desktop/DesktopShell.h"
 #include "platform/LinuxRegistry.h"
 
 #include <QApplication>

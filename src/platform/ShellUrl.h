@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Outcome.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QUrl>
@@ -11,9 +9,8 @@
 
 namespace Larkspan {
 
-// The shell's two services on a Linux desktop, as the Platform seam asks
-// for them: opening a file argument with the desktop's default handler, and
-// starting a program.
+// What an address becomes before the desktop opens it: the one argument the
+// opener receives. It needs Qt Core only, so export shares it with opening.
 //
 // Opening goes through QDesktopServices::openUrl, which on X11 starts
 // xdg-open with exactly one argument, the URL as urlToOpen() encodes it; no
@@ -29,13 +26,9 @@ namespace Larkspan {
 // encoding them would change the address; they matter only to an opener
 // that runs its argument through a shell unquoted; xdg-open (1.1.3, as in
 // Debian 12) hands "$1" on quoted to every handler and never evaluates it.
-class DesktopShell
+class ShellUrl
 {
 public:
-    // Results of shellExecute, after the shell's convention.
-    static constexpr qintptr handedOver = 42; // greater than 32: success
-    static constexpr qintptr nothingOpened = 2; // "file not found"
-
     // The longest single argument the kernel passes to a program, NUL
     // included (MAX_ARG_STRLEN).
     static constexpr qsizetype longestArgument = 131072;
@@ -63,22 +56,6 @@ public:
     // then a path and query of ASCII that every step of urlToOpen keeps as
     // it is. Nothing for any other text: ask urlToOpen.
     static std::optional<QByteArray> plainWebArgument(QStringView file);
-
-    // Opens `file` with the desktop's default handler. Owner, operation,
-    // directory and show command mean nothing on Linux and are ignored;
-    // parameters are never passed on. Returns handedOver when the opener
-    // was started, nothingOpened otherwise; whatever the opener then does is
-    // not seen.
-    static qintptr shellExecute(qintptr owner, const std::optional<QString> &operation,
-                                const QString &file, const std::optional<QString> &parameters,
-                                const QString &directory, int showCommand);
-
-    // Starts the executable at the absolute `path`, with no arguments,
-    // without a shell and without waiting. A path that is not absolute
-    // (such as a Windows path) or holds a NUL is not started and nothing is
-    // looked up on PATH. The window style means nothing on X11. Returns the
-    // process id, or a failure when the program cannot be started.
-    static Outcome<qint64> startProgram(const QString &path, int windowStyle);
 };
 
 } // namespace Larkspan

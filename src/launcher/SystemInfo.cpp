@@ -1,4 +1,4 @@
-#include "about/SystemInfo.h"
+#include "launcher/SystemInfo.h"
 
 #include "platform/Platform.h"
 #include "platform/Registry.h"

@@ -1,4 +1,6 @@
-#include "platform/DesktopShell.h"
+#include "platform/desktop/DesktopShell.h"
+
+#include "platform/ShellUrl.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -6,8 +8,7 @@
 
 using namespace Qt::StringLiterals;
 
-// The desktop's half of DesktopShell: handing a URL to the desktop and
-// starting a program.
+// Handing a URL to the desktop and starting a program: what needs Qt Gui.
 namespace Larkspan {
 
 qintptr DesktopShell::shellExecute(qintptr owner, const std::optional<QString> &operation,
@@ -20,7 +21,7 @@ qintptr DesktopShell::shellExecute(qintptr owner, const std::optional<QString> &
     Q_UNUSED(directory)
     Q_UNUSED(showCommand)
 
-    const std::optional<QUrl> url = urlToOpen(file);
+    const std::optional<QUrl> url = ShellUrl::urlToOpen(file);
     if (!url)
         return nothingOpened;
     return QDesktopServices::openUrl(*url) ? handedOver : nothingOpened;

@@ -1,4 +1,4 @@
-#include "window/LongText.h"
+#include "store/LongText.h"
 
 #include "store/StoredText.h"
 

@@ -1,4 +1,4 @@
-#include "platform/DesktopShell.h"
+#include "platform/ShellUrl.h"
 
 #include "platform/MailLink.h"
 
@@ -6,8 +6,8 @@
 
 using namespace Qt::StringLiterals;
 
-// The pure half of DesktopShell: what an address becomes before anything is
-// opened. It needs Qt Core only, so the command line's export shares it.
+// What an address becomes before anything is opened. It needs Qt Core
+// only, so the command line's export shares it.
 namespace Larkspan {
 
 namespace {
@@ -56,7 +56,7 @@ QByteArray quietenForShells(QByteArray encoded)
 
 bool isSafeArgument(const QByteArray &argument)
 {
-    if (argument.isEmpty() || argument.size() >= DesktopShell::longestArgument)
+    if (argument.isEmpty() || argument.size() >= ShellUrl::longestArgument)
         return false;
     if (!isAsciiLetter(QChar::fromLatin1(argument.front())))
         return false;
@@ -106,7 +106,7 @@ bool isPlainPathCharacter(QChar c)
 
 } // namespace
 
-bool DesktopShell::hasScheme(const QString &file)
+bool ShellUrl::hasScheme(const QString &file)
 {
     const qsizetype colon = file.indexOf(u':');
     if (colon < 2) // no colon, nothing before it, or a drive letter
@@ -123,7 +123,7 @@ bool DesktopShell::hasScheme(const QString &file)
     return !(looksLikeHost && startsWithPort(QStringView(file).mid(colon + 1)));
 }
 
-std::optional<QUrl> DesktopShell::urlToOpen(const QString &file)
+std::optional<QUrl> ShellUrl::urlToOpen(const QString &file)
 {
     const bool mail = hasScheme(file) && file.startsWith(u"mailto:"_s, Qt::CaseInsensitive);
     QUrl url;
@@ -151,12 +151,12 @@ std::optional<QUrl> DesktopShell::urlToOpen(const QString &file)
     return quiet;
 }
 
-QByteArray DesktopShell::encodedArgument(const QUrl &url)
+QByteArray ShellUrl::encodedArgument(const QUrl &url)
 {
     return url.toEncoded(QUrl::FullyEncoded);
 }
 
-std::optional<QByteArray> DesktopShell::plainWebArgument(QStringView file)
+std::optional<QByteArray> ShellUrl::plainWebArgument(QStringView file)
 {
     QStringView rest = file;
     QStringView scheme;

@@ -73,7 +73,149 @@ constexpr int rowsPerInsert = 64;
 constexpr double readShare = 0.35;
 constexpr double insertShare = 0.45;
 
+// The table read once in record order: each entry's row, category and
+// address, each category kept once.
+struct RecordOrderScan
+{
+    std::deque<QByteArray> types; // each category once, in order of first appearance
+    std::vector<qint64> rows;
+    std::vector<quint32> typeOf;
+    std::vector<qsizetype> addressEnd;
+    QByteArray addresses;
+
+    std::string_view type(quint32 index) const
+    {
+        return {types[index].constData(), size_t(types[index].size())};
+    }
+    std::string_view address(size_t entry) const
+    {
+        const qsizetype from = entry == 0 ? 0 : addressEnd[entry - 1];
+        return {addresses.constData() + from, size_t(addressEnd[entry] - from)};
+    }
+};
+
+// The categories in key order, and each one's entries in record order.
+struct KeyOrder
+{
+    std::vector<quint32> categories; // by key
+    std::vector<size_t> entries; // how many each category holds
+    std::vector<size_t> start; // where each category's entries begin in `order`
+    std::vector<size_t> order; // the entries, category by category
+};
+
+using Progress = CompanionTables::Progress;
+
+Outcome<void> scanInRecordOrder(sqlite3 *db, const Progress &progress, RecordOrderScan &scan)
+{
+    SqliteStatement range(db, rowRange.view());
+    if (!range.prepared() || range.step() != SQLITE_ROW)
+        return range.failure();
+    const qint64 firstRow = sqlite3_column_int64(range.handle(), 0);
+    const double rowSpan
+        = std::max<double>(1, double(sqlite3_column_int64(range.handle(), 1) - firstRow));
+
+    SqliteStatement read(db, readInOrder.view());
+    if (!read.prepared())
+        return read.failure();
+    std::unordered_map<std::string_view, quint32> typeIndex;
+    int rc = SQLITE_ROW;
+    while ((rc = read.step()) == SQLITE_ROW) {
+        const std::string_view type = read.text(1);
+        auto found = typeIndex.find(type);
+        if (found == typeIndex.end()) {
+            scan.types.emplace_back(type.data(), qsizetype(type.size()));
+            found = typeIndex.emplace(scan.type(quint32(scan.types.size() - 1)),
+                                      quint32(scan.types.size() - 1))
+                        .first;
+        }
+        scan.rows.push_back(sqlite3_column_int64(read.handle(), 0));
+        scan.typeOf.push_back(found->second);
+        const std::string_view address = read.text(2);
+        scan.addresses.append(address.data(), qsizetype(address.size()));
+        scan.addressEnd.push_back(scan.addresses.size());
+        if (progress && scan.rows.size() % 16384 == 0)
+            progress(readShare * double(scan.rows.back() - firstRow) / rowSpan);
+    }
+    if (rc != SQLITE_DONE)
+        return read.failure();
+    return {};
+}
+
+// Bytewise, as SQLite compares exactly; a counting sort within.
+KeyOrder sortByKey(const RecordOrderScan &scan)
+{
+    KeyOrder sorted;
+    sorted.categories.resize(scan.types.size());
+    std::iota(sorted.categories.begin(), sorted.categories.end(), 0);
+    std::sort(sorted.categories.begin(), sorted.categories.end(),
+              [&scan](quint32 a, quint32 b) { return scan.types[a] < scan.types[b]; });
+    sorted.entries.assign(scan.types.size(), 0);
+    for (const quint32 type : scan.typeOf)
+        ++sorted.entries[type];
+    sorted.start.resize(scan.types.size());
+    size_t at = 0;
+    for (const quint32 type : sorted.categories) {
+        sorted.start[type] = at;
+        at += sorted.entries[type];
+    }
+    sorted.order.resize(scan.rows.size());
+    std::vector<size_t> next = sorted.start;
+    for (size_t i = 0; i < scan.rows.size(); ++i)
+        sorted.order[next[scan.typeOf[i]]++] = i;
+    return sorted;
+}
+
+Outcome<void> insertAddresses(sqlite3 *db, const RecordOrderScan &scan, const KeyOrder &sorted,
+                              const Progress &progress)
+{
+    auto insertStatement = [db](int count) {
+        QString sql = insertAddress.toString();
+        for (int i = 1; i < count; ++i)
+            sql += u", (?, ?, ?)"_s;
+        return std::make_unique<SqliteStatement>(db, sql);
+    };
+    const std::vector<size_t> &order = sorted.order;
+    std::unique_ptr<SqliteStatement> insert = insertStatement(rowsPerInsert);
+    for (size_t done = 0; done < order.size();) {
+        const int batch = int(std::min<size_t>(rowsPerInsert, order.size() - done));
+        if (batch < rowsPerInsert)
+            insert = insertStatement(batch);
+        if (!insert->prepared())
+            return insert->failure();
+        for (int i = 0; i < batch; ++i) {
+            const size_t entry = order[done + size_t(i)];
+            insert->bind(3 * i + 1, scan.type(scan.typeOf[entry]));
+            insert->bind(3 * i + 2, scan.rows[entry]);
+            insert->bind(3 * i + 3, scan.address(entry));
+        }
+        if (insert->step() != SQLITE_DONE)
+            return insert->failure();
+        insert->reset();
+        done += size_t(batch);
+        if (progress && done % (rowsPerInsert * 256) == 0)
+            progress(readShare + insertShare * double(done) / double(order.size()));
+    }
+    return {};
+}
+
+Outcome<void> insertCategories(sqlite3 *db, const RecordOrderScan &scan, const KeyOrder &sorted)
+{
+    SqliteStatement category(db, insertCategory.view());
+    if (!category.prepared())
+        return category.failure();
+    for (const quint32 type : sorted.categories) {
+        category.bind(1, scan.type(type));
+        category.bind(2, scan.rows[sorted.order[sorted.start[type]]]);
+        category.bind(3, qint64(sorted.entries[type]));
+        if (category.step() != SQLITE_DONE)
+            return category.failure();
+        category.reset();
+    }
+    return {};
+}
+
 } // namespace
+
 
 Outcome<void> CompanionTables::exec(QStringView sql)
 {
@@ -197,107 +339,14 @@ Outcome<void> CompanionTables::fill(const Progress &progress)
     // That is several times faster than inserting them in record order, or
     // than letting SQLite sort a million rows by category, and it can say
     // how far it has come all the way.
-    SqliteStatement range(m_db, rowRange.view());
-    if (!range.prepared() || range.step() != SQLITE_ROW)
-        return range.failure();
-    const qint64 firstRow = sqlite3_column_int64(range.handle(), 0);
-    const double rowSpan
-        = std::max<double>(1, double(sqlite3_column_int64(range.handle(), 1) - firstRow));
-
-    SqliteStatement read(m_db, readInOrder.view());
-    if (!read.prepared())
-        return read.failure();
-    std::deque<QByteArray> types; // each category once, in order of first appearance
-    std::unordered_map<std::string_view, quint32> typeIndex;
-    std::vector<qint64> rows;
-    std::vector<quint32> typeOf;
-    std::vector<qsizetype> addressEnd;
-    QByteArray addresses;
-    int rc = SQLITE_ROW;
-    while ((rc = read.step()) == SQLITE_ROW) {
-        const std::string_view type = read.text(1);
-        auto found = typeIndex.find(type);
-        if (found == typeIndex.end()) {
-            types.emplace_back(type.data(), qsizetype(type.size()));
-            const std::string_view stored(types.back().constData(), type.size());
-            found = typeIndex.emplace(stored, quint32(types.size() - 1)).first;
-        }
-        rows.push_back(sqlite3_column_int64(read.handle(), 0));
-        typeOf.push_back(found->second);
-        const std::string_view address = read.text(2);
-        addresses.append(address.data(), qsizetype(address.size()));
-        addressEnd.push_back(addresses.size());
-        if (progress && rows.size() % 16384 == 0)
-            progress(readShare * double(rows.back() - firstRow) / rowSpan);
-    }
-    if (rc != SQLITE_DONE)
-        return read.failure();
-
-    // The categories in key order (bytewise, as SQLite compares exactly),
-    // then each one's entries in record order: a counting sort.
-    std::vector<quint32> byKey(types.size());
-    std::iota(byKey.begin(), byKey.end(), 0);
-    std::sort(byKey.begin(), byKey.end(),
-              [&types](quint32 a, quint32 b) { return types[a] < types[b]; });
-    std::vector<size_t> entries(types.size(), 0);
-    for (const quint32 type : typeOf)
-        ++entries[type];
-    std::vector<size_t> start(types.size());
-    size_t at = 0;
-    for (const quint32 type : byKey) {
-        start[type] = at;
-        at += entries[type];
-    }
-    std::vector<size_t> order(rows.size());
-    {
-        std::vector<size_t> next = start;
-        for (size_t i = 0; i < rows.size(); ++i)
-            order[next[typeOf[i]]++] = i;
-    }
-
-    auto insertStatement = [this](int count) {
-        QString sql = insertAddress.toString();
-        for (int i = 1; i < count; ++i)
-            sql += u", (?, ?, ?)"_s;
-        return std::make_unique<SqliteStatement>(m_db, sql);
-    };
-    std::unique_ptr<SqliteStatement> insert = insertStatement(rowsPerInsert);
-    for (size_t done = 0; done < order.size();) {
-        const int batch = int(std::min<size_t>(rowsPerInsert, order.size() - done));
-        if (batch < rowsPerInsert)
-            insert = insertStatement(batch);
-        if (!insert->prepared())
-            return insert->failure();
-        for (int i = 0; i < batch; ++i) {
-            const size_t row = order[done + size_t(i)];
-            const qsizetype from = row == 0 ? 0 : addressEnd[row - 1];
-            const QByteArray &type = types[typeOf[row]];
-            insert->bind(3 * i + 1, std::string_view(type.constData(), size_t(type.size())));
-            insert->bind(3 * i + 2, rows[row]);
-            insert->bind(
-                3 * i + 3,
-                std::string_view(addresses.constData() + from, size_t(addressEnd[row] - from)));
-        }
-        if (insert->step() != SQLITE_DONE)
-            return insert->failure();
-        insert->reset();
-        done += size_t(batch);
-        if (progress && done % (rowsPerInsert * 256) == 0)
-            progress(readShare + insertShare * double(done) / double(order.size()));
-    }
-
-    SqliteStatement category(m_db, insertCategory.view());
-    if (!category.prepared())
-        return category.failure();
-    for (const quint32 type : byKey) {
-        const QByteArray &name = types[type];
-        category.bind(1, std::string_view(name.constData(), size_t(name.size())));
-        category.bind(2, rows[order[start[type]]]);
-        category.bind(3, qint64(entries[type]));
-        if (category.step() != SQLITE_DONE)
-            return category.failure();
-        category.reset();
-    }
+    RecordOrderScan scan;
+    if (Outcome<void> read = scanInRecordOrder(m_db, progress, scan); !read.ok())
+        return read;
+    const KeyOrder sorted = sortByKey(scan);
+    if (Outcome<void> done = insertAddresses(m_db, scan, sorted, progress); !done.ok())
+        return done;
+    if (Outcome<void> done = insertCategories(m_db, scan, sorted); !done.ok())
+        return done;
     if (progress)
         progress(readShare + insertShare);
     return {};

@@ -124,6 +124,33 @@ Outcome<KeptName> keepOldFile(const QString &path, const LockedFile &old)
     return Failure {u"no free name for keeping the old file"_s};
 }
 
+// The address table of the Jet file at `path`, as records.
+Outcome<QList<Record>> readRecords(const QString &readerPath, const QString &path,
+                                   const QString &name, int timeoutMs)
+{
+    const Outcome<ReaderOutput> table
+        = readJetTable(readerPath, path, QString::fromUtf16(Schema::table), timeoutMs);
+    if (!table.ok())
+        return table.failure();
+    return recordsFrom(table.value(), name);
+}
+
+// An empty file beside the book, with the old file's permissions, for the
+// converted book; `tempPath` names it as soon as it exists, so that the
+// caller removes it on every way out.
+Outcome<void> startTempFile(const QString &directory, const QString &name, mode_t mode,
+                            QString &tempPath)
+{
+    QTemporaryFile temp(directory + u'/' + tempPattern(name) + u"XXXXXX"_s);
+    temp.setAutoRemove(false);
+    if (!temp.open())
+        return Failure {temp.errorString()};
+    tempPath = temp.fileName();
+    if (::fchmod(temp.handle(), mode & 0777) != 0)
+        return Failure {errnoText(errno)};
+    return {};
+}
+
 } // namespace
 
 Outcome<void> convertInPlace(const QString &databasePath, const QString &readerPath,
@@ -159,11 +186,7 @@ Outcome<void> convertInPlace(const QString &databasePath, const QString &readerP
         return replacedMeanwhile();
     }
 
-    const Outcome<ReaderOutput> table
-        = readJetTable(readerPath, path, QString::fromUtf16(Schema::table), timeoutMs);
-    if (!table.ok())
-        return unchanged(table.error());
-    const Outcome<QList<Record>> records = recordsFrom(table.value(), name);
+    const Outcome<QList<Record>> records = readRecords(readerPath, path, name, timeoutMs);
     if (!records.ok())
         return unchanged(records.error());
     step(Step::TableRead);
@@ -179,16 +202,9 @@ Outcome<void> convertInPlace(const QString &databasePath, const QString &readerP
         if (!tempPath.isEmpty())
             QFile::remove(tempPath);
     });
-    {
-        QTemporaryFile temp(directory + u'/' + tempPattern(name) + u"XXXXXX"_s);
-        temp.setAutoRemove(false);
-        if (!temp.open())
-            return writeFailure(temp.errorString());
-        tempPath = temp.fileName();
-        // The new file gets the old one's permissions.
-        if (::fchmod(temp.handle(), old.mode() & 0777) != 0)
-            return writeFailure(errnoText(errno));
-    }
+    if (Outcome<void> started = startTempFile(directory, name, old.mode(), tempPath);
+        !started.ok())
+        return writeFailure(started.error());
 
     if (Outcome<void> written
         = writeAddressBook(tempPath, records.value(), [&] { step(Step::TempFileStarted); });

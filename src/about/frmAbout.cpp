@@ -30,6 +30,39 @@ QColor menuText()
     return QApplication::palette("QMenu").color(QPalette::Active, QPalette::WindowText);
 }
 
+// Each control is created over the ones before it, so the drawing order
+// is built from the bottom up. Labels are opaque, as the box's own labels
+// have always been: a label higher up hides whatever it overlaps.
+QLabel *makeLabel(QWidget *box, const QString &name, const QString &caption, QRect twips)
+{
+    auto *created = new QLabel(caption, box);
+    created->setObjectName(name);
+    created->setTextFormat(Qt::PlainText);
+    created->setWordWrap(true);
+    created->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    created->setAutoFillBackground(true);
+    created->setFocusPolicy(Qt::NoFocus);
+    created->setGeometry(Twips::rect(twips.x(), twips.y(), twips.width(), twips.height(), box));
+    return created;
+}
+
+// A horizontal line from (left, y) to (right, y), `pixels` thick, growing
+// downwards from y.
+QFrame *makeLine(QWidget *box, int index, int left, int right, int y, int pixels,
+                 const QColor &colour)
+{
+    auto *created = new QFrame(box);
+    created->setObjectName(u"Line1"_s);
+    created->setProperty("index", index);
+    created->setFrameShape(QFrame::NoFrame);
+    Look::setColour(created, QPalette::Window, colour);
+    created->setAutoFillBackground(true);
+    const QPoint from = Twips::point(left, y, box);
+    const QPoint to = Twips::point(right, y, box);
+    created->setGeometry(from.x(), from.y(), to.x() - from.x(), pixels);
+    return created;
+}
+
 } // namespace
 
 frmAbout::frmAbout()
@@ -61,36 +94,16 @@ frmAbout::~frmAbout() = default;
 
 void frmAbout::buildControls()
 {
-    // Each control is created over the ones before it, so the drawing order
-    // is built from the bottom up. Labels are opaque, as the box's own labels
-    // have always been: a label higher up hides whatever it overlaps.
-    auto label = [this](const QString &name, const QString &caption, QRect twips) {
-        auto *created = new QLabel(caption, this);
-        created->setObjectName(name);
-        created->setTextFormat(Qt::PlainText);
-        created->setWordWrap(true);
-        created->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        created->setAutoFillBackground(true);
-        created->setFocusPolicy(Qt::NoFocus);
-        created->setGeometry(
-            Twips::rect(twips.x(), twips.y(), twips.width(), twips.height(), this));
-        return created;
-    };
-    // A horizontal line from (left, y) to (right, y), `pixels` thick,
-    // growing downwards from y.
-    auto line = [this](int index, int left, int right, int y, int pixels, const QColor &colour) {
-        auto *created = new QFrame(this);
-        created->setObjectName(u"Line1"_s);
-        created->setProperty("index", index);
-        created->setFrameShape(QFrame::NoFrame);
-        Look::setColour(created, QPalette::Window, colour);
-        created->setAutoFillBackground(true);
-        const QPoint from = Twips::point(left, y, this);
-        const QPoint to = Twips::point(right, y, this);
-        created->setGeometry(from.x(), from.y(), to.x() - from.x(), pixels);
-        return created;
-    };
+    buildCaptions();
+    buildCommands();
+}
 
+// The captions and the rule, from the bottom up.
+void frmAbout::buildCaptions()
+{
+    auto label = [this](const QString &name, const QString &caption, QRect twips) {
+        return makeLabel(this, name, caption, twips);
+    };
     Label1 = label(u"Label1"_s, u"Label1"_s, {210, 150, 2085, 495});
     Look::setColour(Label1, QPalette::Window, menuText());
     // A drop shadow, whose caption never shows.
@@ -106,7 +119,7 @@ void frmAbout::buildControls()
     Look::setColour(lblVersion, QPalette::WindowText, blue);
     lblVersion->setFont(Look::msSansSerif(9.75));
 
-    QFrame *whiteLine = line(0, 105, 5654, 3300, 2, Qt::white);
+    QFrame *whiteLine = makeLine(this, 0, 105, 5654, 3300, 2, Qt::white);
 
     lblDescription = label(
         u"lblDescription"_s,
@@ -120,7 +133,7 @@ void frmAbout::buildControls()
     // window's 8.25 points the last line of the paragraph would be cut off.
     lblDescription->setFont(Look::msSansSerif(7.5));
 
-    QFrame *greyLine = line(1, 90, 5654, 3300, 1, ruleGrey);
+    QFrame *greyLine = makeLine(this, 1, 90, 5654, 3300, 1, ruleGrey);
     Line1 = {whiteLine, greyLine};
 
     Label2 = label(u"Label2"_s, u"merrin@example.org"_s, {1560, 3000, 2415, 255});
@@ -147,7 +160,11 @@ void frmAbout::buildControls()
     Label8 = label(u"Label8"_s, u"www.example.org"_s, {120, 1920, 2295, 255});
     Look::setColour(Label8, QPalette::WindowText, darkOrange);
     Label8->setFont(Look::msSansSerif(9.75, true));
+}
 
+// The two buttons and the picture, over the captions, and their tab order.
+void frmAbout::buildCommands()
+{
     cmdSysInfo = new QPushButton(u"&System Info..."_s, this);
     cmdSysInfo->setObjectName(u"cmdSysInfo"_s);
     cmdSysInfo->setGeometry(Twips::rect(4260, 3915, 1245, 345, this));

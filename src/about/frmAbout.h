@@ -66,6 +66,8 @@ protected:
 
 private:
     void buildControls();
+    void buildCaptions();
+    void buildCommands();
     void connectHandlers();
 
     bool m_label2Pressed = false;

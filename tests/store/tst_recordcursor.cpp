@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QScopeGuard>
+#include <QSemaphore>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -180,12 +181,15 @@ private Q_SLOTS:
         book[1].about = QString();
         AddressBookFile file(book,
                              {u"CREATE TABLE Informaiton (Type TEXT, address TEXT, About TEXT)"_s});
-        std::unique_ptr<QThread> other(QThread::create([path = file.path()] {
+        // Another program holds the book for 700 ms from the moment it has it.
+        QSemaphore held;
+        std::unique_ptr<QThread> other(QThread::create([path = file.path(), &held] {
             {
                 QSqlDatabase db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"other"_s);
                 db.setDatabaseName(path);
                 QSqlQuery query(db.open() ? db : QSqlDatabase());
                 query.exec(u"BEGIN EXCLUSIVE"_s);
+                held.release();
                 QThread::msleep(700);
                 query.exec(u"COMMIT"_s);
             }
@@ -201,7 +205,7 @@ private Q_SLOTS:
                     c.assign(step == u't' ? Field::Type : Field::About, u"x"_s);
                 if (step == u'W') {
                     other->start();
-                    QThread::msleep(200);
+                    QVERIFY(held.tryAcquire(1, 10000));
                 }
                 const bool done = step == u'F' ? c.MoveFirst().ok()
                     : step == u'N'             ? c.MoveNext().ok()

@@ -89,8 +89,15 @@ private Q_SLOTS:
                 x.xdotool({u"windowactivate"_s, u"--sync"_s, main});
                 x.xdotool({u"key"_s, u"ctrl+a"_s});
                 QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(x), 2, 5000);
-                x.xdotool({u"windowactivate"_s, u"--sync"_s, main});
-                QTRY_COMPARE_WITH_TIMEOUT(visibleWindows(x), 3, 5000);
+                // Activating the main window under the open editor runs its
+                // activation, which fails and says so in a box. The window
+                // manager may hand the focus straight back to the editor, so
+                // the activation is asked for again until the box shows.
+                for (int attempt = 0; attempt < 5 && visibleWindows(x) < 3; ++attempt) {
+                    x.xdotool({u"windowactivate"_s, main});
+                    (void)QTest::qWaitFor([&x] { return visibleWindows(x) == 3; }, 3000);
+                }
+                QCOMPARE(visibleWindows(x), 3);
                 x.xdotool({u"key"_s, u"Return"_s});
             } else if (how == u"display") {
                 x.endDisplay();

@@ -9,6 +9,10 @@
 // alone).
 namespace Timing {
 
+// How many times a window action is timed: enough for a steady median and a
+// meaningful p95.
+inline constexpr int windowRuns = 21;
+
 qint64 monotonicNs();
 qint64 processCpuNs();
 

@@ -75,13 +75,10 @@ struct Line
     QString median, p95, sql;
 };
 
-int runAll(const QString &self)
+// The program's start to its first painted splash frame, each in a process
+// of its own.
+void reportSplash(const QString &self, QTextStream &out)
 {
-    QTextStream out(stdout);
-    out << "Machine: " << QSysInfo::prettyProductName() << ", "
-        << QSysInfo::currentCpuArchitecture() << ", " << QThread::idealThreadCount()
-        << " cores\n\n";
-
     QList<double> splash;
     for (int i = 0; i < runs; ++i) {
         QProcess child;
@@ -100,7 +97,11 @@ int runAll(const QString &self)
         out << "Start to first painted splash frame: median " << QString::number(t.median, 'f', 1)
             << " ms, p95 " << QString::number(t.p95, 'f', 1) << " ms\n\n";
     }
+}
 
+// Every window action on each book, in a child process each.
+void reportBooks(const QString &self, QTextStream &out)
+{
     out << "| entries | action | median ms | p95 ms | plain SQL median ms | ratio |\n";
     out << "|---:|---|---:|---:|---:|---:|\n";
     const QList<std::pair<int, bool>> books = {{1000, false},    {10000, false}, {100000, false},
@@ -135,8 +136,11 @@ int runAll(const QString &self)
         }
         out.flush();
     }
+}
 
-    // Export and import, in a process of their own like each book.
+// Export and import, in a process of their own like each book.
+void reportExchange(const QString &self, QTextStream &out)
+{
     QProcess exchange;
     exchange.start(self, {u"--exchange"_s});
     exchange.waitForFinished(-1);
@@ -147,7 +151,17 @@ int runAll(const QString &self)
                 << QString::number(f[2].toDouble(), 'f', 0) << " | "
                 << QString::number(f[3].toDouble(), 'f', 0) << " | - | - |\n";
     }
+}
 
+int runAll(const QString &self)
+{
+    QTextStream out(stdout);
+    out << "Machine: " << QSysInfo::prettyProductName() << ", "
+        << QSysInfo::currentCpuArchitecture() << ", " << QThread::idealThreadCount()
+        << " cores\n\n";
+    reportSplash(self, out);
+    reportBooks(self, out);
+    reportExchange(self, out);
     HugeEntries::reportAll(self, out);
     return 0;
 }

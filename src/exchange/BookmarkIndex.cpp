@@ -66,10 +66,12 @@ void BookmarkIndex::add(const Record &record, bool withTags)
     held.startLength = qMin(line.size(), keptStart);
     m_starts += QStringView(line).first(held.startLength);
 
-    QStringList folders = BookmarkText::foldersOf(record.type);
     held.key = keyOf(u'c', BookmarkText::folded(record.type), page);
     m_held.push_back(held);
-    if (!withTags || folders.isEmpty())
+    if (!withTags)
+        return;
+    const QStringList folders = BookmarkText::foldersOf(record.type);
+    if (folders.isEmpty())
         return;
     held.key = keyOf(u't', tagsKey({folders.last()}), page);
     m_held.push_back(held);

@@ -112,15 +112,10 @@ bool JsonBookmarkTree::capture(JsonPull &json, Frame &frame, Pass pass)
     }
     if (!field)
         return true;
-    Token value = json.next();
+    // An object or array where a text belongs is passed over whole.
+    const Token value = json.skipValue();
     if (value == Token::Text)
         *field = QString::fromUtf8(json.text());
-    // An object or array where a text belongs is passed over whole.
-    const qsizetype inside = json.depth();
-    if (value == Token::BeginObject || value == Token::BeginArray) {
-        while (value != Token::Fault && json.depth() >= inside)
-            value = json.next();
-    }
     return value != Token::Fault;
 }
 

@@ -1,5 +1,7 @@
 #include "platform/MailLink.h"
 
+#include "platform/AddressKind.h"
+
 #include <QList>
 #include <QStringView>
 #include <QUrl>
@@ -9,8 +11,6 @@
 namespace Larkspan {
 
 namespace {
-
-constexpr QStringView scheme = u"mailto:";
 
 QString decoded(QStringView text)
 {
@@ -57,9 +57,9 @@ std::optional<QByteArray> keptName(const QString &name, const QString &value)
 
 std::optional<QByteArray> MailLink::rebuilt(const QString &link)
 {
-    if (!link.startsWith(scheme, Qt::CaseInsensitive))
+    if (!link.startsWith(mailtoScheme, Qt::CaseInsensitive))
         return std::nullopt;
-    QStringView rest = QStringView(link).mid(scheme.size());
+    QStringView rest = QStringView(link).mid(mailtoScheme.size());
     rest = rest.left(rest.indexOf(u'#')); // all of it when there is no "#"
     const qsizetype question = rest.indexOf(u'?');
 

@@ -1,5 +1,6 @@
 #include "platform/ShellUrl.h"
 
+#include "platform/AddressKind.h"
 #include "platform/MailLink.h"
 
 #include <QStringView>
@@ -125,7 +126,7 @@ bool ShellUrl::hasScheme(const QString &file)
 
 std::optional<QUrl> ShellUrl::urlToOpen(const QString &file)
 {
-    const bool mail = hasScheme(file) && file.startsWith(u"mailto:"_s, Qt::CaseInsensitive);
+    const bool mail = hasScheme(file) && file.startsWith(mailtoScheme, Qt::CaseInsensitive);
     QUrl url;
     if (mail) {
         const std::optional<QByteArray> link = MailLink::rebuilt(file);

@@ -186,7 +186,7 @@ Outcome<bool> AddressTable::prepareWorkingCopy(bool newBook)
     }
     m_companions = CompanionTables(m_db.handle()).prepare(&BuildProgress::report).ok();
     // Entries without identities cannot be merged with another copy's.
-    if (const Outcome<bool> identified = EntryIdentities(m_db).prepare(); !identified.ok())
+    if (const Outcome<void> identified = EntryIdentities(m_db).prepare(); !identified.ok())
         return identified.failure();
     const Outcome<qint64> schemaAfter = m_db.integer(u"PRAGMA schema_version");
     return !schemaBefore.ok() || !schemaAfter.ok() || schemaBefore.value() != schemaAfter.value()

@@ -115,7 +115,7 @@ struct Plan
     {
         qint64 ours, theirs, changed;
     };
-    std::vector<Take> takes, stamps;
+    std::vector<Take> takes;
     std::vector<Incoming> incoming;
     MergeOutcome outcome;
 };

@@ -6,6 +6,7 @@
 #include "store/BookMerge.h"
 #include "store/ConflictCopies.h"
 #include "store/EntryIdentities.h"
+#include "store/FileSystem.h"
 #include "store/Schema.h"
 #include "store/StateFolder.h"
 
@@ -30,10 +31,11 @@ constexpr auto retryAfter = 5s;
 // A merge holds the working copy for its length; the windows wait for it.
 constexpr int workingCopyBusyMs = 60000;
 
+// An image and whatever SQLite kept beside it.
 void removeDatabase(const QString &path)
 {
-    for (const char16_t *suffix : {u"", u"-journal", u"-wal", u"-shm"})
-        QFile::remove(path + QString::fromUtf16(suffix));
+    const QFileInfo image(path);
+    removeFilesStartingWith(image.absolutePath(), image.fileName());
 }
 
 // The line a told file is remembered by: it is told again once it changes.
@@ -70,8 +72,8 @@ Outcome<void> BookSync::start(bool bookBehind)
     if (m_settings.writable) {
         const StateFolder::BookLock lock(m_folder);
         BookImage::removeLeftovers(m_settings.book);
-        std::ignore = takeEndedRuns();
-        std::ignore = takeConflictCopies();
+        takeEndedRuns();
+        takeConflictCopies();
     }
     if (bookBehind)
         owe();
@@ -175,7 +177,7 @@ Outcome<void> BookSync::round(bool publishing)
 {
     Outcome<void> done = bringIn();
     if (m_settings.writable)
-        std::ignore = takeConflictCopies();
+        takeConflictCopies();
     if (done.ok() && publishing && m_settings.writable && owing())
         done = publish();
     return done;
@@ -243,7 +245,7 @@ Outcome<void> BookSync::takeIn(const QString &file, bool fromBook, bool *copyUsa
         SqliteConnection theirs;
         if (Outcome<void> opened = theirs.open(image, SQLITE_OPEN_READWRITE, 0); !opened.ok())
             return unusable(opened.failure());
-        if (Outcome<bool> identified = EntryIdentities(theirs).prepare(); !identified.ok())
+        if (Outcome<void> identified = EntryIdentities(theirs).prepare(); !identified.ok())
             return unusable(identified.failure());
     }
     const Outcome<MergeOutcome> merged = mergeBook(m_connection, image, fromBook);
@@ -258,7 +260,7 @@ Outcome<void> BookSync::takeIn(const QString &file, bool fromBook, bool *copyUsa
     return {};
 }
 
-Outcome<void> BookSync::takeConflictCopies()
+void BookSync::takeConflictCopies()
 {
     for (const QString &copy : ConflictCopies::beside(m_settings.book)) {
         bool usable = true;
@@ -268,16 +270,14 @@ Outcome<void> BookSync::takeConflictCopies()
         else if (!usable)
             tell(copy);
     }
-    return {};
 }
 
-Outcome<void> BookSync::takeEndedRuns()
+void BookSync::takeEndedRuns()
 {
     for (const QString &ended : m_folder.endedRuns()) {
         if (takeIn(ended, false).ok())
             m_folder.removeRun(ended);
     }
-    return {};
 }
 
 void BookSync::tell(const QString &file)

@@ -76,8 +76,8 @@ private:
     Outcome<void> bringIn(bool held = false);
     Outcome<void> takeIn(const QString &file, bool fromBook, bool *copyUsable = nullptr,
                          bool held = false);
-    Outcome<void> takeConflictCopies();
-    Outcome<void> takeEndedRuns();
+    void takeConflictCopies();
+    void takeEndedRuns();
     Outcome<void> publish();
     void tell(const QString &file);
     bool bookBusy() const;

@@ -26,11 +26,6 @@ QRegularExpression patternFor(const QString &bookName)
 
 } // namespace
 
-bool isCopyOf(const QString &fileName, const QString &bookName)
-{
-    return patternFor(bookName).match(fileName).hasMatch();
-}
-
 QStringList beside(const QString &bookPath)
 {
     const QFileInfo book(bookPath);

@@ -10,9 +10,6 @@
 //   Dropbox    Tessmoor (Jane's conflicted copy 2026-12-09).mdb, or with " (1)"
 namespace Larkspan::ConflictCopies {
 
-// Whether `fileName` is such a copy of a book named `bookName`.
-bool isCopyOf(const QString &fileName, const QString &bookName);
-
 // The paths of the copies that lie beside the book at `bookPath`.
 QStringList beside(const QString &bookPath);
 

@@ -105,10 +105,13 @@ Outcome<bool> EntryIdentities::inStep()
     return counts.value() != 0;
 }
 
-Outcome<bool> EntryIdentities::prepare()
+Outcome<void> EntryIdentities::prepare()
 {
-    if (const Outcome<bool> fine = inStep(); !fine.ok() || fine.value())
-        return fine.ok() ? Outcome<bool>(false) : fine.failure();
+    const Outcome<bool> fine = inStep();
+    if (!fine.ok())
+        return fine.failure();
+    if (fine.value())
+        return {};
     SqliteTransaction transaction(m_connection);
     if (!transaction.began().ok())
         return transaction.began().failure();
@@ -117,9 +120,7 @@ Outcome<bool> EntryIdentities::prepare()
         if (const Outcome<void> done = (this->*step)(); !done.ok())
             return done.failure();
     }
-    if (const Outcome<void> committed = transaction.commit(); !committed.ok())
-        return committed.failure();
-    return true;
+    return transaction.commit();
 }
 
 Outcome<void> EntryIdentities::ensureObjects()

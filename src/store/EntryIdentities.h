@@ -28,9 +28,8 @@ public:
         : m_connection(connection)
     {}
 
-    // Makes the tables describe the table, in one transaction. True when
-    // anything had to change.
-    Outcome<bool> prepare();
+    // Makes the tables describe the table, in one transaction.
+    Outcome<void> prepare();
 
     // Whether the tables are this program's own, with every trigger in
     // place, and describe every entry. Cheap at any size.

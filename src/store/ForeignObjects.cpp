@@ -15,12 +15,13 @@ namespace {
 
 // Not the address table, none of this program's own (and its address
 // index, named after the table), and none of SQLite's.
-constexpr auto foreignObjects = u"SELECT type, name, sql FROM %1.sqlite_master"
-                                u" WHERE sql IS NOT NULL AND name <> 'Informaiton'"
-                                u" AND name NOT LIKE 'Larkspan%' AND name NOT LIKE 'sqlite!_%'"
-                                u" ESCAPE '!' AND name NOT LIKE 'InformaitonBy%'"
-                                u" ORDER BY CASE type WHEN 'table' THEN 0 WHEN 'index' THEN 1"
-                                u" WHEN 'view' THEN 2 ELSE 3 END, name";
+// clang-format off
+constexpr auto foreignObjects = join(
+    u"SELECT type, name, sql FROM %1.sqlite_master WHERE sql IS NOT NULL AND name <> '",
+    Schema::table, u"' AND name NOT LIKE 'Larkspan%' AND name NOT LIKE 'sqlite!_%' ESCAPE '!'"
+    u" AND name NOT LIKE '", Schema::table, u"By%' ORDER BY CASE type WHEN 'table' THEN 0"
+    u" WHEN 'index' THEN 1 WHEN 'view' THEN 2 ELSE 3 END, name");
+// clang-format on
 
 struct Object
 {
@@ -29,7 +30,7 @@ struct Object
 
 Outcome<QList<Object>> objectsOf(SqliteConnection &connection, QStringView schema)
 {
-    SqliteStatement rows(connection.handle(), QString::fromUtf16(foreignObjects).arg(schema));
+    SqliteStatement rows(connection.handle(), foreignObjects.toString().arg(schema));
     if (!rows.prepared())
         return rows.failure();
     QList<Object> objects;

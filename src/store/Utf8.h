@@ -11,4 +11,9 @@ namespace Larkspan {
 // Nothing when all of `text` is well-formed.
 std::optional<qsizetype> invalidUtf8At(QByteArrayView text);
 
+// The same for a piece of a longer text, which may end inside a character:
+// the offset, or -1, with `tail` the length of a character cut off at the
+// end (0 when none is).
+qsizetype invalidUtf8At(QByteArrayView text, qsizetype &tail);
+
 } // namespace Larkspan

@@ -3,8 +3,6 @@
 #include "exchange/JsonBookmarkTree.h"
 #include "exchange/JsonFormat.h"
 
-#include <QFile>
-#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -22,14 +20,7 @@ bool ChromiumFormat::reads(QByteArrayView head) const
 
 Outcome<void> ChromiumFormat::read(const ImportSource &source, EntrySink &sink) const
 {
-    if (!QFileInfo(source.path).isFile())
-        return faultAt(
-            1, u"read twice (for its folders' names first), so it must be a file, not a pipe"_s);
-    return JsonBookmarkTree(JsonBookmarkTree::Dialect::Chromium, sink)
-        .read([&]() -> std::unique_ptr<QIODevice> {
-            auto file = std::make_unique<QFile>(source.path);
-            return file->open(QIODevice::ReadOnly) ? std::move(file) : nullptr;
-        });
+    return JsonBookmarkTree(JsonBookmarkTree::Dialect::Chromium, sink).readFile(source.path);
 }
 
 } // namespace Larkspan

@@ -5,8 +5,6 @@
 #include "exchange/JsonFormat.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
 #include <QtEndian>
 
 #include <lz4.h>
@@ -63,16 +61,8 @@ Outcome<QByteArray> FirefoxBackupFormat::unpacked(InputStream &input)
 Outcome<void> FirefoxBackupFormat::read(const ImportSource &source, EntrySink &sink) const
 {
     JsonBookmarkTree tree(JsonBookmarkTree::Dialect::Firefox, sink);
-    if (source.input.peek() != magic[0]) {
-        if (!QFileInfo(source.path).isFile())
-            return faultAt(
-                1,
-                u"read twice (for its folders' names first), so it must be a file, not a pipe"_s);
-        return tree.read([&]() -> std::unique_ptr<QIODevice> {
-            auto file = std::make_unique<QFile>(source.path);
-            return file->open(QIODevice::ReadOnly) ? std::move(file) : nullptr;
-        });
-    }
+    if (source.input.peek() != magic[0])
+        return tree.readFile(source.path);
     Outcome<QByteArray> json = unpacked(source.input);
     if (!json.ok())
         return json.failure();

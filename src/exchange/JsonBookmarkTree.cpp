@@ -4,6 +4,9 @@
 #include "exchange/InputStream.h"
 #include "exchange/JsonPull.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -36,6 +39,17 @@ JsonBookmarkTree::JsonBookmarkTree(Dialect dialect, EntrySink &sink)
     : m_dialect(dialect)
     , m_sink(sink)
 {}
+
+Outcome<void> JsonBookmarkTree::readFile(const QString &path)
+{
+    if (!QFileInfo(path).isFile())
+        return faultAt(
+            1, u"read twice (for its folders' names first), so it must be a file, not a pipe"_s);
+    return read([&path]() -> std::unique_ptr<QIODevice> {
+        auto file = std::make_unique<QFile>(path);
+        return file->open(QIODevice::ReadOnly) ? std::move(file) : nullptr;
+    });
+}
 
 Outcome<void> JsonBookmarkTree::read(const Opener &open)
 {

@@ -28,6 +28,8 @@ public:
     JsonBookmarkTree(Dialect dialect, EntrySink &sink);
 
     Outcome<void> read(const Opener &open);
+    // Reads the file at `path`, which must be a file: a pipe cannot be read twice.
+    Outcome<void> readFile(const QString &path);
 
 private:
     enum class Kind { Folder, Browsers, Skipped };

@@ -1,8 +1,6 @@
 #include "exchange/ChromiumFormat.h"
 
 #include "exchange/JsonBookmarkTree.h"
-#include "exchange/JsonFormat.h"
-
 
 using namespace Qt::StringLiterals;
 

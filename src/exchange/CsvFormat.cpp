@@ -141,8 +141,7 @@ CsvFormat::CsvFormat()
 
 bool CsvFormat::reads(QByteArrayView head) const
 {
-    if (head.startsWith("\xEF\xBB\xBF"))
-        head = head.sliced(3);
+    head = withoutByteOrderMark(head);
     // The reader then insists on the header as it is written.
     return head.size() >= header.size()
         && head.first(header.size()).compare(header, Qt::CaseInsensitive) == 0;

@@ -114,4 +114,11 @@ private:
 // field's closing quote").
 Failure faultAt(qsizetype line, const QString &message);
 
+// `head` without the UTF-8 byte order mark it may begin with.
+QByteArrayView withoutByteOrderMark(QByteArrayView head);
+
+// The first character of `head` that is not white space (a byte order mark
+// passed over), or 0.
+char firstCharacter(QByteArrayView head);
+
 } // namespace Larkspan

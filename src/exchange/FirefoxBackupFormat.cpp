@@ -2,7 +2,6 @@
 
 #include "exchange/InputStream.h"
 #include "exchange/JsonBookmarkTree.h"
-#include "exchange/JsonFormat.h"
 
 #include <QBuffer>
 #include <QtEndian>

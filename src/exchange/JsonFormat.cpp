@@ -101,17 +101,6 @@ Outcome<Record> entry(JsonPull &json)
 
 } // namespace
 
-char firstCharacter(QByteArrayView head)
-{
-    if (head.startsWith("\xEF\xBB\xBF"))
-        head = head.sliced(3);
-    for (const char c : head) {
-        if (c != ' ' && c != '\t' && c != '\r' && c != '\n')
-            return c;
-    }
-    return 0;
-}
-
 JsonFormat::JsonFormat()
     : ExchangeFormat(u"json"_s,
                      u"Larkspan's JSON, an array of entries with every field exactly as stored"_s,

@@ -18,8 +18,4 @@ public:
     std::unique_ptr<EntryWriter> writer() const override;
 };
 
-// The first character of `head` that is not white space (a byte order mark
-// passed over), or 0.
-char firstCharacter(QByteArrayView head);
-
 } // namespace Larkspan
